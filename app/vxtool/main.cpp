@@ -1,0 +1,63 @@
+// vxtool: headless access to the library (inspect, search, render, evaluate).
+#include "app/vxtool/command.h"
+#include "platform/errors.h"
+
+#include <QApplication>
+
+namespace vx::tool {
+
+std::map<QString, Command>& commandTable() {
+    static std::map<QString, Command> table;
+    return table;
+}
+
+bool takeOption(QStringList& args, const QString& name, QString* value) {
+    const qsizetype i = args.indexOf(name);
+    if (i < 0 || i + 1 >= args.size())
+        return false;
+    *value = args.at(i + 1);
+    args.remove(i, 2);
+    return true;
+}
+
+bool takeFlag(QStringList& args, const QString& name) {
+    return args.removeAll(name) > 0;
+}
+
+} // namespace vx::tool
+
+namespace {
+
+int usage(QTextStream& err) {
+    err << "uso: vxtool COMANDO [argomenti]\n";
+    for (const auto& [name, command] : vx::tool::commandTable())
+        err << "  vxtool " << command.usage << "\n";
+    return vx::tool::kExitUsage;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Headless by default: vxtool never needs a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty())
+        return usage(err);
+    const QString name = args.takeFirst();
+    const auto it = vx::tool::commandTable().find(name);
+    if (it == vx::tool::commandTable().end())
+        return usage(err);
+    try {
+        return it->second.run(args, out, err);
+    } catch (const vx::VxError& e) {
+        out.flush();
+        err << e.message() << "\n";
+        return vx::tool::kExitError;
+    } catch (const vx::VxAbort&) {
+        return vx::tool::kExitError;
+    }
+}
