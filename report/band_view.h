@@ -1,0 +1,48 @@
+#pragma once
+
+// TvxBandView: the designer's representation of a band; the band type code
+// is kept in FrameLines, the dataset name (data bands) or group condition
+// (group headers) in FormatText.
+
+#include "report/view.h"
+
+namespace vx {
+
+// Band option bits of Flags.
+enum : uint16_t {
+    bfFitToContent = 1,         // "Adattato"
+    bfNewPageAfter = 2,         // "Forza pagina nuova"
+    bfPrintWhenDetailEmpty = 4, // "Stampa se i dettagli sono vuoti"
+    bfSplitAllowed = 8,         // "Banda interrotta"
+    bfFillList = 16,            // "Completa l'elenco"
+};
+
+// Whether a band option counts on a band type (options that do not count
+// read as off).
+bool bandOptionApplies(int bandType, uint16_t option);
+
+class TvxBandView : public TvxView {
+public:
+    explicit TvxBandView(TvxReport* report);
+    ~TvxBandView() override;
+
+    QString ClassName() const override { return QStringLiteral("TvxBandView"); }
+    bool UsesDataSet() const override;
+    void Draw(Canvas& canvas) override;
+    QRegion GetRegion(bool grown) const override;
+    void AddMenuItems(std::vector<MenuItem>& menu) override;
+
+    int BandType() const { return int(FrameLines); }
+    void SetBandType(int type) { FrameLines = uint16_t(type); }
+
+    bool FitToContent() const { return option(bfFitToContent); }
+    bool NewPageAfter() const { return option(bfNewPageAfter); }
+    bool PrintWhenDetailEmpty() const { return option(bfPrintWhenDetailEmpty); }
+    bool SplitAllowed() const { return option(bfSplitAllowed); }
+    bool FillList() const { return option(bfFillList); }
+
+private:
+    bool option(uint16_t bit) const { return (Flags & bit) && bandOptionApplies(BandType(), bit); }
+};
+
+} // namespace vx

@@ -1,0 +1,32 @@
+#pragma once
+
+// Operations of TvxReport that higher layers provide. The engine, the
+// preview and the designer install them at module initialisation; an
+// operation without its hook does nothing (or raises, where noted).
+
+#include <functional>
+
+namespace vx {
+
+class TvxReport;
+class TvxBand;
+
+struct ReportHooks {
+    // engine: runs the template into the prepared pages.
+    std::function<void(TvxReport&)> Prepare;
+    // engine: Prepare, then the error box or the preview.
+    std::function<void(TvxReport&)> PrepareAndShow;
+    // preview: shows the report's prepared pages.
+    std::function<void(TvxReport&)> OpenPreview;
+    // preview: prints the prepared pages (printer chosen by the caller).
+    std::function<void(TvxReport&)> PrintPages;
+    // engine: the band type code (0..21) of a run-time band; used by the
+    // preparation error text.
+    std::function<int(const TvxBand&)> BandTypeOf;
+    // designer: told after a template was loaded or saved.
+    std::function<void(TvxReport&)> TemplateChanged;
+};
+
+ReportHooks& reportHooks();
+
+} // namespace vx
