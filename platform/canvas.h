@@ -10,12 +10,14 @@
 // canvas (platform/painter_canvas.h) drawing on a QPainter.
 
 #include <QImage>
+#include <QPainterPath>
 #include <QPoint>
 #include <QRect>
 #include <QRegion>
 #include <QString>
 #include <QTransform>
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -29,9 +31,15 @@ inline constexpr Color kWhite = 0xFFFFFF;
 inline constexpr Color rgb(int r, int g, int b) {
     return Color(r & 0xFF) | (Color(g & 0xFF) << 8) | (Color(b & 0xFF) << 16);
 }
-inline constexpr int redOf(Color c) { return int(c & 0xFF); }
-inline constexpr int greenOf(Color c) { return int((c >> 8) & 0xFF); }
-inline constexpr int blueOf(Color c) { return int((c >> 16) & 0xFF); }
+inline constexpr int redOf(Color c) {
+    return int(c & 0xFF);
+}
+inline constexpr int greenOf(Color c) {
+    return int((c >> 8) & 0xFF);
+}
+inline constexpr int blueOf(Color c) {
+    return int((c >> 16) & 0xFF);
+}
 
 // Pen styles with their GDI numbers (PS_*).
 enum class PenStyle : uint32_t {
@@ -166,7 +174,51 @@ public:
     // World transform from logical units to the canvas's base space.
     virtual void setWorldTransform(const QTransform& t) = 0;
     virtual QTransform worldTransform() const = 0;
+
+    // Paths (metafile playback: paths, Bezier curves, arcs, chords, pies,
+    // regions). The path is in logical units and uses its own fill rule;
+    // Stroke draws it with the pen, Fill fills it with the brush without an
+    // outline, StrokeAndFill does both. The default flattens the path onto
+    // polygon() and polyline(); implementations should draw it exactly.
+    enum class PathDraw { Stroke, Fill, StrokeAndFill };
+    virtual void drawPath(const QPainterPath& path, PathDraw mode);
+
+    // Intersects the clip with a path in logical units (at the current world
+    // transform). The default intersects with the path's bounding rectangle,
+    // which is exact for rectangles only; implementations should clip exactly.
+    virtual void intersectClipPath(const QPainterPath& path);
 };
+
+inline void Canvas::drawPath(const QPainterPath& path, PathDraw mode) {
+    const PenSpec savedPen = pen();
+    const BrushSpec savedBrush = brush();
+    if (mode != PathDraw::Stroke) {
+        setPen(PenSpec{PenStyle::Null, 0, kBlack});
+        for (const QPolygonF& poly : path.toFillPolygons()) {
+            std::vector<QPoint> pts;
+            for (const QPointF& p : poly)
+                pts.push_back(p.toPoint());
+            polygon(pts);
+        }
+        setPen(savedPen);
+    }
+    if (mode != PathDraw::Fill) {
+        setBrush(BrushSpec{BrushStyle::Null, kWhite, 0});
+        for (const QPolygonF& poly : path.toSubpathPolygons()) {
+            std::vector<QPoint> pts;
+            for (const QPointF& p : poly)
+                pts.push_back(p.toPoint());
+            polyline(pts);
+        }
+        setBrush(savedBrush);
+    }
+}
+
+inline void Canvas::intersectClipPath(const QPainterPath& path) {
+    const QRectF b = path.boundingRect();
+    intersectClipRect(QRect(QPoint(int(std::floor(b.left())), int(std::floor(b.top()))),
+                            QPoint(int(std::ceil(b.right())) - 1, int(std::ceil(b.bottom())) - 1)));
+}
 
 // Helper: GDI's RECT built from edges (QRect's own constructor takes sizes).
 inline QRect rectFromEdges(int left, int top, int right, int bottom) {

@@ -66,6 +66,7 @@ struct DcState {
     uint32_t stretchBltMode = 1;
     uint32_t rop2 = 13; // R2_COPYPEN
     QPoint currentPosition{0, 0};
+    bool clockwiseArcs = false; // SETARCDIRECTION AD_CLOCKWISE
 
     // Clip in reference-device pixels; nullopt = no clip.
     std::optional<QPainterPath> clip;

@@ -1,0 +1,522 @@
+// The drawing record handlers of EmfPlayer: shapes, paths, clipping, text,
+// bitmaps and regions.
+
+#include "platform/emf/dib.h"
+#include "platform/emf/emf_player_impl.h"
+
+#include <QPainter>
+
+namespace vx::emf {
+
+namespace {
+
+QPainterPath polygonPath(const std::vector<QPoint>& pts, size_t from, size_t n, bool close) {
+    QPainterPath p;
+    if (n == 0)
+        return p;
+    p.moveTo(pts[from]);
+    for (size_t i = 1; i < n; ++i)
+        p.lineTo(pts[from + i]);
+    if (close)
+        p.closeSubpath();
+    return p;
+}
+
+// Adds cubic Bezier segments (three points each) to `p`.
+void addBeziers(QPainterPath& p, const std::vector<QPoint>& pts, size_t from) {
+    for (size_t i = from; i + 2 < pts.size(); i += 3)
+        p.cubicTo(pts[i], pts[i + 1], pts[i + 2]);
+}
+
+} // namespace
+
+void EmfPlayer::Impl::playPoly(const EmfRecord& rec, bool p16) {
+    auto poly = readPoly(rec, p16);
+    if (!poly || poly->points.empty())
+        return;
+    std::vector<QPoint>& pts = poly->points;
+    DcState& dc = st.dc;
+    switch (rec.type) {
+    case EMR_POLYGON:
+    case EMR_POLYGON16:
+        if (st.inPath)
+            st.path.addPath(toDevice(polygonPath(pts, 0, pts.size(), true)));
+        else
+            canvas->polygon(pts);
+        return;
+    case EMR_POLYLINE:
+    case EMR_POLYLINE16:
+        if (st.inPath)
+            st.path.addPath(toDevice(polygonPath(pts, 0, pts.size(), false)));
+        else
+            canvas->polyline(pts);
+        return;
+    case EMR_POLYLINETO:
+    case EMR_POLYLINETO16: {
+        if (st.inPath) {
+            const QTransform t = logicalToDevice();
+            if (st.path.elementCount() == 0)
+                st.path.moveTo(t.map(QPointF(dc.currentPosition)));
+            for (const QPoint& q : pts)
+                st.path.lineTo(t.map(QPointF(q)));
+        } else {
+            pts.insert(pts.begin(), dc.currentPosition);
+            canvas->polyline(pts);
+        }
+        dc.currentPosition = pts.back();
+        return;
+    }
+    case EMR_POLYBEZIER:
+    case EMR_POLYBEZIER16: {
+        QPainterPath p;
+        p.moveTo(pts[0]);
+        addBeziers(p, pts, 1);
+        shape(p, false, true);
+        return;
+    }
+    default: { // POLYBEZIERTO
+        QPainterPath p;
+        p.moveTo(dc.currentPosition);
+        addBeziers(p, pts, 0);
+        if (st.inPath) {
+            const QTransform t = logicalToDevice();
+            if (st.path.elementCount() == 0)
+                st.path.moveTo(t.map(QPointF(dc.currentPosition)));
+            // Continue the current figure instead of starting a new one.
+            QPainterPath d = t.map(p);
+            st.path.connectPath(d);
+        } else {
+            canvas->drawPath(p, Canvas::PathDraw::Stroke);
+        }
+        dc.currentPosition = pts[pts.size() - 1 - (pts.size() % 3)];
+        return;
+    }
+    }
+}
+
+void EmfPlayer::Impl::playPolyPoly(const EmfRecord& rec, bool p16) {
+    auto pp = readPolyPoly(rec, p16);
+    if (!pp)
+        return;
+    const bool polygons = rec.type == EMR_POLYPOLYGON || rec.type == EMR_POLYPOLYGON16;
+    size_t at = 0;
+    if (polygons && pp->counts.size() == 1 && !st.inPath) {
+        canvas->polygon(pp->points);
+        return;
+    }
+    QPainterPath all;
+    for (uint32_t n : pp->counts) {
+        if (!polygons && !st.inPath) {
+            std::vector<QPoint> line(pp->points.begin() + long(at),
+                                     pp->points.begin() + long(at + n));
+            canvas->polyline(line);
+        } else {
+            all.addPath(polygonPath(pp->points, at, n, polygons));
+        }
+        at += n;
+    }
+    if (polygons || st.inPath)
+        shape(all, polygons, true);
+}
+
+void EmfPlayer::Impl::playPolyDraw(const EmfRecord& rec, bool p16) {
+    auto pd = readPolyDraw(rec, p16);
+    if (!pd)
+        return;
+    QPainterPath p;
+    p.moveTo(st.dc.currentPosition);
+    const auto& pts = pd->points;
+    for (size_t i = 0; i < pts.size(); ++i) {
+        const uint8_t t = pd->types[i] & ~1u;
+        if (t == 6) { // PT_MOVETO
+            p.moveTo(pts[i]);
+        } else if (t == 2) { // PT_LINETO
+            p.lineTo(pts[i]);
+        } else if (t == 4 && i + 2 < pts.size()) { // PT_BEZIERTO: three points
+            p.cubicTo(pts[i], pts[i + 1], pts[i + 2]);
+            i += 2;
+        }
+        if (pd->types[std::min(i, pts.size() - 1)] & 1) // PT_CLOSEFIGURE
+            p.closeSubpath();
+    }
+    if (!pts.empty())
+        st.dc.currentPosition = pts.back();
+    shape(p, false, true);
+}
+
+void EmfPlayer::Impl::playBox(const EmfRecord& rec) {
+    ByteReader r = rec.payload();
+    const RectL box = readRectL(r);
+    const int cw = r.i32(), ch = r.i32();
+    if (!r.ok() && rec.type != EMR_ROUNDRECT)
+        return;
+    const QRect q = rectOf(box);
+    if (st.inPath) {
+        QPainterPath p;
+        if (rec.type == EMR_RECTANGLE)
+            p.addRect(q);
+        else if (rec.type == EMR_ELLIPSE)
+            p.addEllipse(q);
+        else
+            p.addRoundedRect(q, cw / 2.0, ch / 2.0);
+        st.path.addPath(toDevice(p));
+        return;
+    }
+    if (rec.type == EMR_RECTANGLE)
+        canvas->rectangle(q);
+    else if (rec.type == EMR_ELLIPSE)
+        canvas->ellipse(q);
+    else if (r.ok())
+        canvas->roundRect(q, cw, ch);
+}
+
+void EmfPlayer::Impl::playArc(const EmfRecord& rec) {
+    auto a = readArc(rec);
+    if (!a)
+        return;
+    const QRectF box = QRectF(rectOf(a->box)).normalized();
+    if (box.isEmpty())
+        return;
+    const double a0 = arcAngle(box, a->start);
+    double sweep = arcAngle(box, a->end) - a0;
+    if (st.dc.clockwiseArcs) {
+        while (sweep >= 0)
+            sweep -= 360;
+    } else {
+        while (sweep <= 0)
+            sweep += 360;
+    }
+    QPainterPath p;
+    if (rec.type == EMR_PIE) {
+        p.moveTo(box.center());
+        p.arcTo(box, a0, sweep);
+        p.closeSubpath();
+    } else if (rec.type == EMR_ARCTO) {
+        p.moveTo(st.dc.currentPosition);
+        p.arcTo(box, a0, sweep);
+        st.dc.currentPosition = p.currentPosition().toPoint();
+    } else {
+        p.arcMoveTo(box, a0);
+        p.arcTo(box, a0, sweep);
+        if (rec.type == EMR_CHORD)
+            p.closeSubpath();
+    }
+    const bool filled = rec.type == EMR_PIE || rec.type == EMR_CHORD;
+    shape(p, filled, true);
+}
+
+void EmfPlayer::Impl::playAngleArc(const EmfRecord& rec) {
+    ByteReader r = rec.payload();
+    const int cx = r.i32(), cy = r.i32();
+    const uint32_t radius = r.u32();
+    const float start = r.f32(), sweep = r.f32();
+    if (!r.ok() || !std::isfinite(start) || !std::isfinite(sweep) || radius > (1u << 30))
+        return;
+    const QRectF box(cx - double(radius), cy - double(radius), 2.0 * radius, 2.0 * radius);
+    QPainterPath p;
+    p.moveTo(st.dc.currentPosition);
+    p.arcTo(box, start, std::clamp<double>(sweep, -3600, 3600));
+    st.dc.currentPosition = p.currentPosition().toPoint();
+    shape(p, false, true);
+}
+
+void EmfPlayer::Impl::playPathRecord(uint32_t type, ByteReader& r) {
+    switch (type) {
+    case EMR_BEGINPATH:
+        st.inPath = true;
+        st.path = QPainterPath();
+        return;
+    case EMR_ENDPATH:
+        st.inPath = false;
+        return;
+    case EMR_ABORTPATH:
+        st.inPath = false;
+        st.path = QPainterPath();
+        return;
+    case EMR_CLOSEFIGURE:
+        if (st.inPath)
+            st.path.closeSubpath();
+        return;
+    case EMR_FLATTENPATH: {
+        QPainterPath flat;
+        for (const QPolygonF& poly : st.path.toSubpathPolygons())
+            flat.addPolygon(poly);
+        st.path = flat;
+        return;
+    }
+    case EMR_WIDENPATH: {
+        QPainterPathStroker stroker;
+        stroker.setWidth(std::max(1, st.dc.pen.width) *
+                         std::sqrt(std::abs(logicalToDevice().determinant())));
+        st.path = stroker.createStroke(st.path);
+        return;
+    }
+    default:
+        break; // FILLPATH, STROKEPATH, STROKEANDFILLPATH
+    }
+    (void)r;
+    if (st.inPath)
+        return; // GDI refuses to draw an open path
+    const bool fill = type != EMR_STROKEPATH, stroke = type != EMR_FILLPATH;
+    drawDevicePath(st.path, fillMode(fill, stroke));
+    st.path = QPainterPath();
+}
+
+void EmfPlayer::Impl::playClipRecord(uint32_t type, ByteReader& r, const EmfRecord& rec) {
+    switch (type) {
+    case EMR_INTERSECTCLIPRECT:
+    case EMR_EXCLUDECLIPRECT: {
+        const RectL rc = readRectL(r);
+        if (!r.ok())
+            return;
+        QPainterPath p;
+        p.addRect(QRectF(rectOf(rc)).normalized());
+        return combineClip(toDevice(p), type == EMR_INTERSECTCLIPRECT ? RGN_AND : RGN_DIFF);
+    }
+    case EMR_EXTSELECTCLIPRGN: {
+        auto c = readExtSelectClipRgn(rec);
+        if (!c)
+            return;
+        if (!c->hasRegion) {
+            if (c->mode == RGN_COPY) {
+                st.dc.clip.reset();
+                applyClip();
+            }
+            return;
+        }
+        QPainterPath p;
+        for (const QRect& q : c->region.rects)
+            p.addRect(q);
+        return combineClip(p, c->mode);
+    }
+    case EMR_SELECTCLIPPATH: {
+        const uint32_t mode = r.u32();
+        if (!r.ok() || st.inPath)
+            return;
+        QPainterPath p = st.path;
+        p.setFillRule(st.dc.fillMode == FillMode::Winding ? Qt::WindingFill : Qt::OddEvenFill);
+        st.path = QPainterPath();
+        return combineClip(p, mode);
+    }
+    case EMR_OFFSETCLIPRGN: {
+        const int dx = r.i32(), dy = r.i32();
+        if (!r.ok() || !st.dc.clip)
+            return;
+        const QTransform t = logicalToDevice();
+        const QPointF d = t.map(QPointF(dx, dy)) - t.map(QPointF(0, 0));
+        st.dc.clip->translate(d);
+        applyClip();
+        return;
+    }
+    default:
+        return; // SETMETARGN: the clip stays as it is
+    }
+}
+
+void EmfPlayer::Impl::playRegion(const EmfRecord& rec) {
+    auto f = readFillRgn(rec);
+    if (!f || f->region.rects.empty())
+        return;
+    QPainterPath p;
+    for (const QRect& q : f->region.rects)
+        p.addRect(q);
+    BrushSpec brush = st.dc.brush;
+    if (rec.type != EMR_PAINTRGN) {
+        const uint32_t h = f->brushHandle;
+        bool ok = false;
+        if (h & kStockObjectFlag)
+            brush = stockBrush(h & ~kStockObjectFlag, &ok);
+        else if (h < st.objects.size() && st.objects[h].kind == EmfObject::Kind::Brush)
+            brush = st.objects[h].brush, ok = true;
+        if (!ok)
+            return;
+    }
+    canvas->setWorldTransform(deviceToDest * base);
+    if (rec.type == EMR_FRAMERGN) {
+        canvas->setPen(PenSpec{PenStyle::Solid, std::max(1, f->frame.cx), brush.color});
+        canvas->drawPath(p.simplified(), Canvas::PathDraw::Stroke);
+    } else {
+        canvas->setBrush(brush);
+        canvas->drawPath(p, Canvas::PathDraw::Fill);
+    }
+    canvas->setPen(st.dc.pen);
+    canvas->setBrush(st.dc.brush);
+    applyTransform();
+}
+
+void EmfPlayer::Impl::playGradient(const EmfRecord& rec) {
+    auto g = readGradientFill(rec);
+    if (!g || st.inPath)
+        return;
+    const BrushSpec saved = st.dc.brush;
+    const PenSpec savedPen = st.dc.pen;
+    canvas->setPen(PenSpec{PenStyle::Null, 0, kBlack});
+    if (g->mode == 2) { // triangles: filled with their average colour
+        for (size_t i = 0; i + 2 < g->indices.size(); i += 3) {
+            int r = 0, gr = 0, b = 0;
+            std::vector<QPoint> tri;
+            for (size_t k = 0; k < 3; ++k) {
+                const GradientVertex& v = g->vertices[g->indices[i + k]];
+                r += redOf(v.color), gr += greenOf(v.color), b += blueOf(v.color);
+                tri.push_back(v.pos);
+            }
+            canvas->setBrush(BrushSpec{BrushStyle::Solid, rgb(r / 3, gr / 3, b / 3), 0});
+            canvas->polygon(tri);
+        }
+    } else {
+        // Rectangles: a strip image of the gradient, stretched by the canvas.
+        constexpr int kSteps = 256;
+        for (size_t i = 0; i + 1 < g->indices.size(); i += 2) {
+            const GradientVertex& a = g->vertices[g->indices[i]];
+            const GradientVertex& b = g->vertices[g->indices[i + 1]];
+            const bool horizontal = g->mode == 0;
+            QImage strip(horizontal ? kSteps : 1, horizontal ? 1 : kSteps, QImage::Format_RGB32);
+            for (int s = 0; s < kSteps; ++s) {
+                auto mix = [&](int ca, int cb) { return ca + (cb - ca) * s / (kSteps - 1); };
+                const QRgb c = qRgb(mix(redOf(a.color), redOf(b.color)),
+                                    mix(greenOf(a.color), greenOf(b.color)),
+                                    mix(blueOf(a.color), blueOf(b.color)));
+                strip.setPixel(horizontal ? s : 0, horizontal ? 0 : s, c);
+            }
+            const QRect dest = QRect(a.pos, b.pos - QPoint(1, 1)).normalized();
+            if (!dest.isEmpty())
+                canvas->drawImage(dest, strip);
+        }
+    }
+    canvas->setBrush(saved);
+    canvas->setPen(savedPen);
+}
+
+void EmfPlayer::Impl::playBlt(const EmfRecord& rec) {
+    std::optional<BltRecord> b;
+    switch (rec.type) {
+    case EMR_BITBLT:
+        b = readBitBlt(rec);
+        break;
+    case EMR_STRETCHBLT:
+        b = readStretchBlt(rec);
+        break;
+    case EMR_STRETCHDIBITS:
+        b = readStretchDIBits(rec);
+        break;
+    case EMR_SETDIBITSTODEVICE:
+        b = readSetDIBitsToDevice(rec);
+        break;
+    default:
+        b = readAlphaBlend(rec);
+        break;
+    }
+    if (!b || st.inPath || b->dest.width() == 0 || b->dest.height() == 0)
+        return;
+    const QRect dest = b->dest.normalized();
+    if (!b->dib.present()) {
+        // A blit without a source bitmap fills with the brush (PatBlt).
+        switch (b->rop) {
+        case PATCOPY:
+        case PATINVERT:
+            if (st.dc.brush.style != BrushStyle::Null)
+                canvas->fillRect(dest, st.dc.brush);
+            break;
+        case BLACKNESS:
+            canvas->fillRect(dest, BrushSpec{BrushStyle::Solid, kBlack, 0});
+            break;
+        case WHITENESS:
+            canvas->fillRect(dest, BrushSpec{BrushStyle::Solid, kWhite, 0});
+            break;
+        default:
+            break;
+        }
+        return;
+    }
+    const bool alphaBlend = rec.type == EMR_ALPHABLEND;
+    const bool transparent = rec.type == EMR_TRANSPARENTBLT;
+    if (!alphaBlend && !transparent && b->rop != SRCCOPY && b->rop != NOTSRCCOPY &&
+        b->rop != MERGECOPY && b->rop != SRCPAINT && b->rop != SRCAND)
+        return;
+    QImage img = decodeDib(b->dib.info, b->dib.infoSize, b->dib.bits, b->dib.bitsSize, b->dib.usage,
+                           nullptr, alphaBlend);
+    if (img.isNull())
+        return;
+    // StretchDIBits and SetDIBitsToDevice count the source y from the
+    // bottom row of a bottom-up DIB; the blits count from the top.
+    QRect src = b->source.normalized();
+    if (rec.type == EMR_STRETCHDIBITS || rec.type == EMR_SETDIBITSTODEVICE) {
+        const auto info = readDibInfo(b->dib.info, b->dib.infoSize);
+        if (info && !info->topDown)
+            src.moveTop(img.height() - src.top() - src.height());
+    }
+    src = src.intersected(img.rect());
+    if (src.isEmpty())
+        return;
+    if (src != img.rect())
+        img = img.copy(src);
+    if (b->dest.width() < 0 || b->dest.height() < 0 || b->source.width() < 0 ||
+        b->source.height() < 0)
+        img = img.mirrored((b->dest.width() < 0) != (b->source.width() < 0),
+                           (b->dest.height() < 0) != (b->source.height() < 0));
+    if (b->rop == NOTSRCCOPY)
+        img.invertPixels();
+    if (transparent) {
+        img = img.convertToFormat(QImage::Format_ARGB32);
+        const QRgb key = qRgb(redOf(b->rop), greenOf(b->rop), blueOf(b->rop));
+        for (int y = 0; y < img.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+            for (int x = 0; x < img.width(); ++x)
+                if ((line[x] & 0xFFFFFF) == (key & 0xFFFFFF))
+                    line[x] = 0;
+        }
+    }
+    canvas->drawImage(dest, img);
+}
+
+void EmfPlayer::Impl::playText(const EmfRecord& rec) {
+    if (st.inPath)
+        return; // text outlines in paths are not supported
+    switch (rec.type) {
+    case EMR_EXTTEXTOUTW:
+    case EMR_EXTTEXTOUTA:
+        if (auto t = readExtTextOut(rec, rec.type == EMR_EXTTEXTOUTW))
+            drawText(*t);
+        return;
+    case EMR_SMALLTEXTOUT:
+        if (auto t = readSmallTextOut(rec))
+            drawText(*t);
+        return;
+    default:
+        if (auto all = readPolyTextOut(rec, rec.type == EMR_POLYTEXTOUTW))
+            for (const TextRecord& t : *all)
+                drawText(t);
+        return;
+    }
+}
+
+void EmfPlayer::Impl::drawText(const TextRecord& t) {
+    DcState& dc = st.dc;
+    const QRect rect = t.hasRect ? rectOf(t.rect) : QRect();
+    uint32_t options = t.options & (TextOutOption::Opaque | TextOutOption::Clipped);
+    if (rect.isEmpty())
+        options = 0;
+    // Glyph indices cannot be drawn as characters; only the background is.
+    if (t.text.isEmpty() || (t.options & kEtoGlyphIndex)) {
+        if ((options & TextOutOption::Opaque) && !rect.isEmpty())
+            canvas->fillRect(rect, BrushSpec{BrushStyle::Solid, dc.backgroundColor, 0});
+        return;
+    }
+    std::vector<int> advances(t.dx.begin(), t.dx.end());
+    QPoint at = t.reference;
+    const bool updateCp = dc.textAlign & TextAlign::UpdateCP;
+    if (updateCp)
+        at = dc.currentPosition;
+    canvas->textOut(at.x(), at.y(), t.text, options, rect, advances);
+    if (updateCp) {
+        int64_t width = 0;
+        if (!advances.empty())
+            for (int a : advances)
+                width += a;
+        else
+            width = canvas->textWidth(t.text);
+        dc.currentPosition.rx() += int(std::clamp<int64_t>(width, INT32_MIN / 2, INT32_MAX / 2));
+    }
+}
+
+} // namespace vx::emf

@@ -1,0 +1,753 @@
+#include "platform/emf/emf_records.h"
+
+#include "platform/emf/dib.h"
+#include "platform/emf/emf_constants.h"
+
+#include <cmath>
+
+namespace vx::emf {
+
+namespace {
+
+// Size of the fixed part of EmrText (reference, chars, offString, options,
+// rectangle, offDx).
+constexpr size_t kEmrTextSize = 40;
+// Offset of the EmrText inside EXTTEXTOUT records (type, size, bounds,
+// graphics mode, two scales).
+constexpr size_t kExtTextOutEmrTextOffset = 36;
+
+Color readColor(ByteReader& r) {
+    return r.u32() & 0xFFFFFF;
+}
+
+QPoint readPoint(ByteReader& r, bool points16) {
+    if (points16) {
+        const int x = r.i16();
+        return QPoint(x, r.i16());
+    }
+    const int x = r.i32();
+    return QPoint(x, r.i32());
+}
+
+// Reads n points after checking that they fit in what is left, so a huge
+// count never allocates.
+bool readPoints(ByteReader& r, uint32_t n, bool points16, std::vector<QPoint>& out) {
+    const size_t each = points16 ? 4 : 8;
+    const auto need = checkedMul(n, each);
+    if (!need || *need > r.remaining())
+        return false;
+    out.resize(n);
+    for (uint32_t i = 0; i < n; ++i)
+        out[i] = readPoint(r, points16);
+    return r.ok();
+}
+
+// A range [off, off + len) that must lie inside the record.
+bool rangeInRecord(const EmfRecord& rec, uint32_t off, size_t len) {
+    const auto end = checkedAdd(off, len);
+    return end && *end <= rec.size;
+}
+
+std::optional<DibRef> readDibRef(const EmfRecord& rec, uint32_t offBmi, uint32_t cbBmi,
+                                 uint32_t offBits, uint32_t cbBits, uint32_t usage) {
+    DibRef ref;
+    ref.usage = usage;
+    if (cbBmi == 0)
+        return ref; // no bitmap (a pattern blit)
+    if (offBmi < 8 || !rangeInRecord(rec, offBmi, cbBmi) || !rangeInRecord(rec, offBits, cbBits))
+        return std::nullopt;
+    ref.info = rec.data + offBmi;
+    ref.infoSize = cbBmi;
+    ref.bits = rec.data + offBits;
+    ref.bitsSize = cbBits;
+    return ref;
+}
+
+bool finite(float f) {
+    return std::isfinite(f);
+}
+
+// One EmrText at `at` (offset from the record start); offsets inside it count
+// from the record start too.
+bool readEmrText(const EmfRecord& rec, size_t at, bool wide, bool allowShortForm, TextRecord& t) {
+    ByteReader r = rec.whole();
+    if (!r.seek(at))
+        return false;
+    t.reference = readPoint(r, false);
+    const uint32_t chars = r.u32();
+    const uint32_t offString = r.u32();
+    t.options = r.u32();
+    // With ETO_NO_RECT the rectangle may be left out; the string offset then
+    // shows which form was written.
+    const bool shortForm = allowShortForm && (t.options & kEtoNoRect) &&
+                           offString < at + kEmrTextSize && offString >= at + 24;
+    if (!shortForm) {
+        t.rect = readRectL(r);
+        t.hasRect = !(t.options & kEtoNoRect);
+    }
+    const uint32_t offDx = r.u32();
+    if (!r.ok() || chars > kMaxTextChars)
+        return false;
+    const size_t unit = wide ? 2 : 1;
+    if (chars > 0) {
+        if (!rangeInRecord(rec, offString, size_t(chars) * unit))
+            return false;
+        const char* p = rec.data + offString;
+        if (wide) {
+            t.text.resize(qsizetype(chars));
+            QChar* out = t.text.data();
+            for (uint32_t i = 0; i < chars; ++i)
+                out[i] = QChar(char16_t(uint8_t(p[2 * i]) | (uint8_t(p[2 * i + 1]) << 8)));
+        } else {
+            t.text = decodeAnsi(p, chars);
+        }
+    }
+    if (offDx != 0 && chars > 0) {
+        const bool pdy = t.options & kEtoPdy;
+        const size_t per = pdy ? 8 : 4;
+        if (!rangeInRecord(rec, offDx, size_t(chars) * per))
+            return false;
+        ByteReader d(rec.data + offDx, size_t(chars) * per);
+        t.dx.resize(chars);
+        if (pdy)
+            t.dy.resize(chars);
+        for (uint32_t i = 0; i < chars; ++i) {
+            t.dx[i] = d.i32();
+            if (pdy)
+                t.dy[i] = d.i32();
+        }
+    }
+    return true;
+}
+
+bool readTextPrefix(ByteReader& r, TextRecord& t) {
+    t.bounds = readRectL(r);
+    t.graphicsMode = r.u32();
+    t.exScale = r.f32();
+    t.eyScale = r.f32();
+    return r.ok();
+}
+
+} // namespace
+
+RectL readRectL(ByteReader& r) {
+    RectL rc;
+    rc.left = r.i32();
+    rc.top = r.i32();
+    rc.right = r.i32();
+    rc.bottom = r.i32();
+    return rc;
+}
+
+QString decodeAnsi(const char* data, size_t size) {
+    // Windows-1252: Latin-1 except 0x80..0x9F.
+    static const char16_t k80[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    QString s(qsizetype(size), Qt::Uninitialized);
+    QChar* out = s.data();
+    for (size_t i = 0; i < size; ++i) {
+        const uint8_t c = uint8_t(data[i]);
+        out[i] = (c >= 0x80 && c < 0xA0) ? QChar(k80[c - 0x80]) : QChar(char16_t(c));
+    }
+    return s;
+}
+
+std::optional<PolyRecord> readPoly(const EmfRecord& rec, bool points16) {
+    ByteReader r = rec.payload();
+    PolyRecord p;
+    p.bounds = readRectL(r);
+    const uint32_t count = r.u32();
+    if (!r.ok() || !readPoints(r, count, points16, p.points))
+        return std::nullopt;
+    return p;
+}
+
+std::optional<PolyPolyRecord> readPolyPoly(const EmfRecord& rec, bool points16) {
+    ByteReader r = rec.payload();
+    PolyPolyRecord p;
+    p.bounds = readRectL(r);
+    const uint32_t n = r.u32();
+    const uint32_t total = r.u32();
+    if (!r.ok() || n > kMaxPolyPolygons || size_t(n) * 4 > r.remaining())
+        return std::nullopt;
+    p.counts.resize(n);
+    size_t sum = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+        p.counts[i] = r.u32();
+        sum += p.counts[i]; // at most 2^20 * 2^32: cannot overflow 64 bits
+    }
+    if (sum != total || !readPoints(r, total, points16, p.points))
+        return std::nullopt;
+    return p;
+}
+
+std::optional<PolyDrawRecord> readPolyDraw(const EmfRecord& rec, bool points16) {
+    ByteReader r = rec.payload();
+    PolyDrawRecord p;
+    p.bounds = readRectL(r);
+    const uint32_t count = r.u32();
+    if (!r.ok() || !readPoints(r, count, points16, p.points))
+        return std::nullopt;
+    const char* types = r.view(count);
+    if (!types)
+        return std::nullopt;
+    p.types.assign(reinterpret_cast<const uint8_t*>(types),
+                   reinterpret_cast<const uint8_t*>(types) + count);
+    return p;
+}
+
+std::optional<TextRecord> readExtTextOut(const EmfRecord& rec, bool wide) {
+    ByteReader r = rec.payload();
+    TextRecord t;
+    if (!readTextPrefix(r, t) || !readEmrText(rec, kExtTextOutEmrTextOffset, wide, true, t))
+        return std::nullopt;
+    return t;
+}
+
+std::optional<std::vector<TextRecord>> readPolyTextOut(const EmfRecord& rec, bool wide) {
+    ByteReader r = rec.payload();
+    TextRecord prefix;
+    if (!readTextPrefix(r, prefix))
+        return std::nullopt;
+    const uint32_t n = r.u32();
+    if (!r.ok() || n > kMaxPolyTextStrings || size_t(n) * kEmrTextSize > r.remaining())
+        return std::nullopt;
+    std::vector<TextRecord> out(n, prefix);
+    const size_t first = 8 + r.pos();
+    for (uint32_t i = 0; i < n; ++i)
+        if (!readEmrText(rec, first + i * kEmrTextSize, wide, false, out[i]))
+            return std::nullopt;
+    return out;
+}
+
+std::optional<TextRecord> readSmallTextOut(const EmfRecord& rec) {
+    ByteReader r = rec.payload();
+    TextRecord t;
+    t.reference = readPoint(r, false);
+    const uint32_t chars = r.u32();
+    t.options = r.u32();
+    t.graphicsMode = r.u32();
+    t.exScale = r.f32();
+    t.eyScale = r.f32();
+    if (!(t.options & kEtoNoRect)) {
+        t.bounds = readRectL(r);
+        t.rect = t.bounds;
+        t.hasRect = true;
+    } else {
+        t.bounds = RectL{0, 0, -1, -1};
+    }
+    if (!r.ok() || chars > kMaxTextChars)
+        return std::nullopt;
+    const bool small = t.options & kEtoSmallChars;
+    const char* p = r.view(size_t(chars) * (small ? 1 : 2));
+    if (!p)
+        return std::nullopt;
+    t.text.resize(qsizetype(chars));
+    for (uint32_t i = 0; i < chars; ++i)
+        t.text[qsizetype(i)] =
+            small ? QChar(char16_t(uint8_t(p[i])))
+                  : QChar(char16_t(uint8_t(p[2 * i]) | (uint8_t(p[2 * i + 1]) << 8)));
+    return t;
+}
+
+std::optional<FontRecord> readExtCreateFont(const EmfRecord& rec) {
+    ByteReader r = rec.payload();
+    FontRecord f;
+    f.handle = r.u32();
+    FontSpec& s = f.font;
+    s.height = r.i32();
+    s.width = r.i32();
+    s.escapement = r.i32();
+    s.orientation = r.i32();
+    s.weight = r.i32();
+    s.italic = r.u8() != 0;
+    s.underline = r.u8() != 0;
+    s.strikeOut = r.u8() != 0;
+    s.charSet = r.u8();
+    r.u8(); // out precision
+    r.u8(); // clip precision
+    r.u8(); // quality
+    s.pitchAndFamily = r.u8();
+    const char* face = r.view(64);
+    if (!r.ok() || !face)
+        return std::nullopt;
+    QString name;
+    for (int i = 0; i < 32; ++i) {
+        const char16_t c = char16_t(uint8_t(face[2 * i]) | (uint8_t(face[2 * i + 1]) << 8));
+        if (c == 0)
+            break;
+        name.append(QChar(c));
+    }
+    s.face = name;
+    return f;
+}
+
+namespace {
+
+PenStyle penStyleOf(uint32_t style) {
+    switch (style & 0xF) {
+    case 0:
+        return PenStyle::Solid;
+    case 1:
+        return PenStyle::Dash;
+    case 2:
+        return PenStyle::Dot;
+    case 3:
+        return PenStyle::DashDot;
+    case 4:
+        return PenStyle::DashDotDot;
+    case 5:
+        return PenStyle::Null;
+    case 6:
+        return PenStyle::InsideFrame;
+    case 7: // PS_USERSTYLE: drawn as dashes
+        return PenStyle::Dash;
+    case 8: // PS_ALTERNATE
+        return PenStyle::Dot;
+    default:
+        return PenStyle::Solid;
+    }
+}
+
+// Pen widths are limited so that a damaged record cannot ask the painter
+// for a pen wider than any page.
+constexpr int32_t kMaxPenWidth = 1 << 20;
+
+int clampWidth(int32_t w) {
+    return w < 0 ? 0 : std::min(w, kMaxPenWidth);
+}
+
+} // namespace
+
+std::optional<PenRecord> readCreatePen(const EmfRecord& rec) {
+    ByteReader r = rec.payload();
+    PenRecord p;
+    p.handle = r.u32();
+    p.rawStyle = r.u32();
+    const int32_t width = r.i32();
+    r.i32(); // width.y: unused
+    p.pen.color = readColor(r);
+    if (!r.ok())
+        return std::nullopt;
+    p.pen.style = penStyleOf(p.rawStyle);
+    p.pen.width = clampWidth(width);
+    return p;
+}
+
+std::optional<PenRecord> readExtCreatePen(const EmfRecord& rec) {
+    ByteReader r = rec.payload();
+    PenRecord p;
+    p.handle = r.u32();
+    const uint32_t offBmi = r.u32();
+    const uint32_t cbBmi = r.u32();
+    const uint32_t offBits = r.u32();
+    const uint32_t cbBits = r.u32();
+    p.rawStyle = r.u32();
+    const int32_t width = int32_t(r.u32());
+    const uint32_t brushStyle = r.u32();
+    p.pen.color = readColor(r);
+    r.u32(); // hatch
+    const uint32_t entries = r.u32();
+    if (!r.ok() || size_t(entries) * 4 > r.remaining())
+        return std::nullopt;
+    if (cbBmi && !readDibRef(rec, offBmi, cbBmi, offBits, cbBits, 0))
+        return std::nullopt;
+    p.pen.style = brushStyle == 1 ? PenStyle::Null : penStyleOf(p.rawStyle);
+    // Cosmetic pens are one device pixel wide whatever the width says.
+    const bool geometric = (p.rawStyle & 0x000F0000) == 0x00010000;
+    p.pen.width = geometric ? clampWidth(width) : 0;
+    return p;
+}
+
+std::optional<BrushRecord> readCreateBrush(const EmfRecord& rec) {
+    ByteReader r = rec.payload();
+    BrushRecord b;
+    b.handle = r.u32();
+    const uint32_t style = r.u32();
+    b.brush.color = readColor(r);
+    b.brush.hatch = r.u32();
+    if (!r.ok())
+        return std::nullopt;
+    switch (style) {
+    case 1:
+        b.brush.style = BrushStyle::Null;
+        break;
+    case 2:
+        b.brush.style = BrushStyle::Hatched;
+        if (b.brush.hatch > 5)
+            b.brush.hatch = 0;
+        break;
+    default:
+        b.brush.style = BrushStyle::Solid;
+        break;
+    }
+    return b;
+}
+
+std::optional<PatternBrushRecord> readPatternBrush(const EmfRecord& rec) {
+    ByteReader r = rec.payload();
+    PatternBrushRecord b;
+    b.handle = r.u32();
+    const uint32_t usage = r.u32();
+    const uint32_t offBmi = r.u32();
+    const uint32_t cbBmi = r.u32();
+    const uint32_t offBits = r.u32();
+    const uint32_t cbBits = r.u32();
+    if (!r.ok())
+        return std::nullopt;
+    auto dib = readDibRef(rec, offBmi, cbBmi, offBits, cbBits, usage);
+    if (!dib)
+        return std::nullopt;
+    b.dib = *dib;
+    return b;
+}
+
+std::optional<QTransform> readXForm(ByteReader& r) {
+    const float m11 = r.f32(), m12 = r.f32(), m21 = r.f32(), m22 = r.f32(), dx = r.f32(),
+                dy = r.f32();
+    if (!r.ok() || !finite(m11) || !finite(m12) || !finite(m21) || !finite(m22) || !finite(dx) ||
+        !finite(dy))
+        return std::nullopt;
+    return QTransform(m11, m12, m21, m22, dx, dy);
+}
+
+namespace {
+
+std::optional<BltRecord> readBltCommon(const EmfRecord& rec, bool stretch) {
+    ByteReader r = rec.payload();
+    BltRecord b;
+    b.bounds = readRectL(r);
+    const int32_t x = r.i32(), y = r.i32(), cx = r.i32(), cy = r.i32();
+    b.dest = QRect(x, y, cx, cy);
+    b.rop = r.u32();
+    const int32_t xSrc = r.i32(), ySrc = r.i32();
+    auto xf = readXForm(r);
+    b.sourceBackground = readColor(r);
+    const uint32_t usage = r.u32();
+    const uint32_t offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32();
+    int32_t cxSrc = cx, cySrc = cy;
+    if (stretch) {
+        cxSrc = r.i32();
+        cySrc = r.i32();
+    }
+    if (!r.ok())
+        return std::nullopt;
+    if (xf)
+        b.sourceTransform = *xf;
+    b.source = QRect(xSrc, ySrc, cxSrc, cySrc);
+    auto dib = readDibRef(rec, offBmi, cbBmi, offBits, cbBits, usage);
+    if (!dib)
+        return std::nullopt;
+    b.dib = *dib;
+    return b;
+}
+
+} // namespace
+
+std::optional<BltRecord> readBitBlt(const EmfRecord& rec) {
+    return readBltCommon(rec, false);
+}
+std::optional<BltRecord> readStretchBlt(const EmfRecord& rec) {
+    return readBltCommon(rec, true);
+}
+std::optional<BltRecord> readAlphaBlend(const EmfRecord& rec) {
+    return readBltCommon(rec, true);
+}
+
+std::optional<BltRecord> readStretchDIBits(const EmfRecord& rec) {
+    ByteReader r = rec.payload();
+    BltRecord b;
+    b.bounds = readRectL(r);
+    const int32_t x = r.i32(), y = r.i32(), xSrc = r.i32(), ySrc = r.i32(), cxSrc = r.i32(),
+                  cySrc = r.i32();
+    const uint32_t offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32();
+    const uint32_t usage = r.u32();
+    b.rop = r.u32();
+    const int32_t cx = r.i32(), cy = r.i32();
+    if (!r.ok())
+        return std::nullopt;
+    b.dest = QRect(x, y, cx, cy);
+    b.source = QRect(xSrc, ySrc, cxSrc, cySrc);
+    auto dib = readDibRef(rec, offBmi, cbBmi, offBits, cbBits, usage);
+    if (!dib)
+        return std::nullopt;
+    b.dib = *dib;
+    return b;
+}
+
+std::optional<BltRecord> readSetDIBitsToDevice(const EmfRecord& rec) {
+    ByteReader r = rec.payload();
+    BltRecord b;
+    b.bounds = readRectL(r);
+    const int32_t x = r.i32(), y = r.i32(), xSrc = r.i32(), ySrc = r.i32(), cxSrc = r.i32(),
+                  cySrc = r.i32();
+    const uint32_t offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32();
+    const uint32_t usage = r.u32();
+    b.startScan = r.u32();
+    b.scans = r.u32();
+    if (!r.ok())
+        return std::nullopt;
+    b.dest = QRect(x, y, cxSrc, cySrc);
+    b.source = QRect(xSrc, ySrc, cxSrc, cySrc);
+    auto dib = readDibRef(rec, offBmi, cbBmi, offBits, cbBits, usage);
+    if (!dib)
+        return std::nullopt;
+    b.dib = *dib;
+    return b;
+}
+
+std::optional<RegionData> readRegionData(ByteReader r, uint32_t size) {
+    if (size > r.remaining())
+        return std::nullopt;
+    ByteReader d = r.sub(size);
+    const uint32_t headerSize = d.u32();
+    const uint32_t type = d.u32();
+    const uint32_t count = d.u32();
+    d.u32(); // RgnSize
+    RegionData g;
+    g.bounds = readRectL(d);
+    if (!d.ok() || headerSize != 32 || type != 1 || size_t(count) * 16 > d.remaining())
+        return std::nullopt;
+    g.rects.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        const RectL rc = readRectL(d);
+        if (rc.right > rc.left && rc.bottom > rc.top)
+            g.rects.push_back(rectFromEdges(rc.left, rc.top, rc.right, rc.bottom));
+    }
+    return g;
+}
+
+std::optional<ClipRegionRecord> readExtSelectClipRgn(const EmfRecord& rec) {
+    ByteReader r = rec.payload();
+    ClipRegionRecord c;
+    const uint32_t size = r.u32();
+    c.mode = r.u32();
+    if (!r.ok() || c.mode < 1 || c.mode > 5)
+        return std::nullopt;
+    if (size == 0)
+        return c;
+    auto g = readRegionData(r, size);
+    if (!g)
+        return std::nullopt;
+    c.hasRegion = true;
+    c.region = std::move(*g);
+    return c;
+}
+
+std::optional<FillRegionRecord> readFillRgn(const EmfRecord& rec) {
+    ByteReader r = rec.payload();
+    FillRegionRecord f;
+    f.bounds = readRectL(r);
+    const uint32_t size = r.u32();
+    if (rec.type == EMR_FILLRGN || rec.type == EMR_FRAMERGN)
+        f.brushHandle = r.u32();
+    if (rec.type == EMR_FRAMERGN)
+        f.frame = {r.i32(), r.i32()};
+    if (!r.ok())
+        return std::nullopt;
+    auto g = readRegionData(r, size);
+    if (!g)
+        return std::nullopt;
+    f.region = std::move(*g);
+    return f;
+}
+
+std::optional<ArcRecord> readArc(const EmfRecord& rec) {
+    ByteReader r = rec.payload();
+    ArcRecord a;
+    a.box = readRectL(r);
+    a.start = readPoint(r, false);
+    a.end = readPoint(r, false);
+    if (!r.ok())
+        return std::nullopt;
+    return a;
+}
+
+std::optional<GradientFillRecord> readGradientFill(const EmfRecord& rec) {
+    ByteReader r = rec.payload();
+    GradientFillRecord g;
+    g.bounds = readRectL(r);
+    const uint32_t nVer = r.u32();
+    const uint32_t nTri = r.u32();
+    g.mode = r.u32();
+    if (!r.ok() || g.mode > 2 || size_t(nVer) * 16 > r.remaining())
+        return std::nullopt;
+    g.vertices.resize(nVer);
+    for (auto& v : g.vertices) {
+        v.pos = readPoint(r, false);
+        const int red = r.u16() >> 8, green = r.u16() >> 8, blue = r.u16() >> 8;
+        r.u16(); // alpha
+        v.color = rgb(red, green, blue);
+    }
+    const size_t per = g.mode == 2 ? 3 : 2;
+    if (size_t(nTri) * per * 4 > r.remaining())
+        return std::nullopt;
+    g.indices.resize(size_t(nTri) * per);
+    for (auto& i : g.indices) {
+        i = r.u32();
+        if (i >= nVer)
+            return std::nullopt;
+    }
+    if (!r.ok())
+        return std::nullopt;
+    return g;
+}
+
+namespace {
+
+QString checkDib(const DibRef& dib) {
+    if (!dib.present())
+        return QString();
+    QString error;
+    if (!readDibInfo(dib.info, dib.infoSize, &error))
+        return error;
+    return QString();
+}
+
+template <typename T> QString expect(const std::optional<T>& v) {
+    return v ? QString() : QStringLiteral("campi o conteggi fuori dal record.");
+}
+
+QString checkBlt(const std::optional<BltRecord>& b) {
+    return b ? checkDib(b->dib) : QStringLiteral("campi o conteggi fuori dal record.");
+}
+
+// Minimum payload (after type and size) of the fixed-size records.
+size_t minimumPayload(uint32_t type) {
+    switch (type) {
+    case EMR_SETWINDOWEXTEX:
+    case EMR_SETWINDOWORGEX:
+    case EMR_SETVIEWPORTEXTEX:
+    case EMR_SETVIEWPORTORGEX:
+    case EMR_SETBRUSHORGEX:
+    case EMR_MOVETOEX:
+    case EMR_LINETO:
+    case EMR_OFFSETCLIPRGN:
+        return 8;
+    case EMR_SETPIXELV:
+        return 12;
+    case EMR_SETMAPMODE:
+    case EMR_SETBKMODE:
+    case EMR_SETPOLYFILLMODE:
+    case EMR_SETROP2:
+    case EMR_SETSTRETCHBLTMODE:
+    case EMR_SETTEXTALIGN:
+    case EMR_SETTEXTCOLOR:
+    case EMR_SETBKCOLOR:
+    case EMR_RESTOREDC:
+    case EMR_SELECTOBJECT:
+    case EMR_DELETEOBJECT:
+    case EMR_SELECTCLIPPATH:
+        return 4;
+    case EMR_EXCLUDECLIPRECT:
+    case EMR_INTERSECTCLIPRECT:
+    case EMR_SCALEVIEWPORTEXTEX:
+    case EMR_SCALEWINDOWEXTEX:
+    case EMR_ELLIPSE:
+    case EMR_RECTANGLE:
+        return 16;
+    case EMR_SETWORLDTRANSFORM:
+        return 24;
+    case EMR_MODIFYWORLDTRANSFORM:
+        return 28;
+    case EMR_ROUNDRECT:
+        return 24;
+    case EMR_ARC:
+    case EMR_ARCTO:
+    case EMR_CHORD:
+    case EMR_PIE:
+        return 32;
+    case EMR_ANGLEARC:
+        return 20;
+    case EMR_CREATEPEN:
+        return 20;
+    case EMR_CREATEBRUSHINDIRECT:
+        return 16;
+    case EMR_GDICOMMENT:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+QString validateRecord(const EmfRecord& rec) {
+    const size_t payload = rec.size - 8;
+    if (payload < minimumPayload(rec.type))
+        return QStringLiteral("record troppo corto (%1 byte).").arg(rec.size);
+    switch (rec.type) {
+    case EMR_POLYBEZIER:
+    case EMR_POLYGON:
+    case EMR_POLYLINE:
+    case EMR_POLYBEZIERTO:
+    case EMR_POLYLINETO:
+        return expect(readPoly(rec, false));
+    case EMR_POLYBEZIER16:
+    case EMR_POLYGON16:
+    case EMR_POLYLINE16:
+    case EMR_POLYBEZIERTO16:
+    case EMR_POLYLINETO16:
+        return expect(readPoly(rec, true));
+    case EMR_POLYPOLYLINE:
+    case EMR_POLYPOLYGON:
+        return expect(readPolyPoly(rec, false));
+    case EMR_POLYPOLYLINE16:
+    case EMR_POLYPOLYGON16:
+        return expect(readPolyPoly(rec, true));
+    case EMR_POLYDRAW:
+        return expect(readPolyDraw(rec, false));
+    case EMR_POLYDRAW16:
+        return expect(readPolyDraw(rec, true));
+    case EMR_EXTTEXTOUTW:
+        return expect(readExtTextOut(rec, true));
+    case EMR_EXTTEXTOUTA:
+        return expect(readExtTextOut(rec, false));
+    case EMR_POLYTEXTOUTW:
+        return expect(readPolyTextOut(rec, true));
+    case EMR_POLYTEXTOUTA:
+        return expect(readPolyTextOut(rec, false));
+    case EMR_SMALLTEXTOUT:
+        return expect(readSmallTextOut(rec));
+    case EMR_EXTCREATEFONTINDIRECTW:
+        return expect(readExtCreateFont(rec));
+    case EMR_EXTCREATEPEN:
+        return expect(readExtCreatePen(rec));
+    case EMR_CREATEDIBPATTERNBRUSHPT:
+    case EMR_CREATEMONOBRUSH: {
+        auto b = readPatternBrush(rec);
+        return b ? checkDib(b->dib) : expect(b);
+    }
+    case EMR_BITBLT:
+        return checkBlt(readBitBlt(rec));
+    case EMR_STRETCHBLT:
+        return checkBlt(readStretchBlt(rec));
+    case EMR_ALPHABLEND:
+    case EMR_TRANSPARENTBLT:
+        return checkBlt(readAlphaBlend(rec));
+    case EMR_STRETCHDIBITS:
+        return checkBlt(readStretchDIBits(rec));
+    case EMR_SETDIBITSTODEVICE:
+        return checkBlt(readSetDIBitsToDevice(rec));
+    case EMR_EXTSELECTCLIPRGN:
+        return expect(readExtSelectClipRgn(rec));
+    case EMR_FILLRGN:
+    case EMR_FRAMERGN:
+    case EMR_PAINTRGN:
+    case EMR_INVERTRGN:
+        return expect(readFillRgn(rec));
+    case EMR_GRADIENTFILL:
+        return expect(readGradientFill(rec));
+    case EMR_GDICOMMENT: {
+        ByteReader r = rec.payload();
+        const uint32_t n = r.u32();
+        return n <= r.remaining() ? QString() : QStringLiteral("commento più lungo del record.");
+    }
+    default:
+        return QString();
+    }
+}
+
+} // namespace vx::emf
