@@ -29,9 +29,14 @@ namespace vx {
 
 class TvxReport;
 class TvxPage;
+class Canvas;
 namespace emf {
 class RecordingCanvas;
 }
+
+// The canvas the engine draws the current output page on (the open page's
+// PictureCanvas); nullptr when no page is open.
+extern Canvas* OutputCanvas;
 
 // The paper and zoom of the template page a prepared page is made from.
 struct PreparedPageSetup {
