@@ -26,9 +26,13 @@ QVariant Field::value() const {
     return dataSet_->value(index_);
 }
 
-bool Field::isNull() const { return value().isNull(); }
+bool Field::isNull() const {
+    return value().isNull();
+}
 
-QString Field::asString() const { return value().toString(); }
+QString Field::asString() const {
+    return value().toString();
+}
 
 QByteArray Field::asBytes() const {
     const QVariant v = value();
@@ -80,8 +84,9 @@ QVariant convertToKind(const QVariant& v, FieldKind kind) {
             return v;
         if (v.typeId() == QMetaType::QString) {
             const QString s = v.toString().trimmed().toLower();
-            return QVariant(!(s.isEmpty() || s == QLatin1String("0") || s == QLatin1String("false") ||
-                              s == QLatin1String("f") || s == QLatin1String("no")));
+            return QVariant(!(s.isEmpty() || s == QLatin1String("0") ||
+                              s == QLatin1String("false") || s == QLatin1String("f") ||
+                              s == QLatin1String("no")));
         }
         return QVariant(v.toLongLong() != 0);
     case FieldKind::Currency:
@@ -317,9 +322,13 @@ void DataSet::refresh() {
     notify(DataSetEvent::Scrolled);
 }
 
-bool DataSet::isEmpty() const { return !active_ || current_ < 0; }
+bool DataSet::isEmpty() const {
+    return !active_ || current_ < 0;
+}
 
-int DataSet::recNo() const { return active_ && current_ >= 0 ? current_ + 1 : 0; }
+int DataSet::recNo() const {
+    return active_ && current_ >= 0 ? current_ + 1 : 0;
+}
 
 void DataSet::setRecNo(int recNo) {
     if (!active_ || current_ < 0)
@@ -392,9 +401,9 @@ int DataSet::addListener(Listener listener) {
 }
 
 void DataSet::removeListener(int id) {
-    listeners_.erase(
-        std::remove_if(listeners_.begin(), listeners_.end(), [id](const ListenerEntry& e) { return e.id == id; }),
-        listeners_.end());
+    listeners_.erase(std::remove_if(listeners_.begin(), listeners_.end(),
+                                    [id](const ListenerEntry& e) { return e.id == id; }),
+                     listeners_.end());
 }
 
 void DataSet::notify(DataSetEvent event) {
@@ -405,7 +414,8 @@ void DataSet::notify(DataSetEvent event) {
     for (const auto& e : listeners_)
         ids.push_back(e.id);
     for (int id : ids) {
-        auto it = std::find_if(listeners_.begin(), listeners_.end(), [id](const ListenerEntry& e) { return e.id == id; });
+        auto it = std::find_if(listeners_.begin(), listeners_.end(),
+                               [id](const ListenerEntry& e) { return e.id == id; });
         if (it != listeners_.end()) {
             Listener fn = it->fn; // the entry may go away during the call
             fn(this, event);
