@@ -42,8 +42,8 @@ public:
 
     Component* owner() const { return owner_; }
     // Moves the component to another owner's list (nullptr: no owner). If
-    // the old owner had adopted it, the new owner adopts it (or, with no new
-    // owner, the caller must take it back with `release` first).
+    // the old owner had adopted it, the new owner adopts it; an adopted
+    // component is not left without an owner (call `release` first).
     void setOwner(Component* owner);
 
     // Components whose owner is this one, in creation order.

@@ -68,10 +68,12 @@ public:
     void restoreState(int level) override;
     void intersectClipRect(const QRect& r) override;
     void excludeClipRect(const QRect& r) override;
+    // The region is in base space (the device units of the drawing before
+    // the base transform), as GDI takes clip regions in device units.
     void setClipRegion(const QRegion& region) override;
     void resetClip() override;
 
-    void setWorldTransform(const QTransform& t) override { state_.world = t; }
+    void setWorldTransform(const QTransform& t) override;
     QTransform worldTransform() const override { return state_.world; }
 
     // Current position (moveTo/lineTo and text with UpdateCP).
@@ -106,9 +108,13 @@ private:
     QPainterPath logicalRectPath(const QRect& r) const;
     void strokeAndFill(const QPainterPath& fillPath, const QPainterPath& strokePath);
     void drawLineNoLastPixel(QPoint from, QPoint to);
+    void drawGlyphs(const QString& text, const std::vector<int>& advances, QPointF baselineStart);
 
     QPainter& painter_;
     QTransform base_;
+    QTransform initialTransform_; // the painter's own, kept below the base
+    bool initialHasClip_ = false;
+    QPainterPath initialClip_; // the painter's own clip, kept under ours
     int dpiX_;
     int dpiY_;
     State state_;

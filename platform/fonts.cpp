@@ -1,0 +1,343 @@
+#include "platform/fonts.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QRawFont>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <unordered_map>
+
+namespace vx {
+
+namespace {
+
+// Windows face names and the installed faces that stand for them. The
+// Liberation faces share the advance widths and vertical metrics of the
+// faces they replace, so layouts measured here match the originals.
+const std::vector<std::pair<QString, QString>>& substitutionTable() {
+    static const std::vector<std::pair<QString, QString>> table = {
+        {QStringLiteral("Arial"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("Arial Narrow"), QStringLiteral("Liberation Sans Narrow")},
+        {QStringLiteral("Helvetica"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("MS Shell Dlg"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("MS Shell Dlg 2"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("Segoe UI"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("System"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("Small Fonts"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")},
+        {QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")},
+        {QStringLiteral("Times"), QStringLiteral("Liberation Serif")},
+        {QStringLiteral("MS Serif"), QStringLiteral("Liberation Serif")},
+        {QStringLiteral("Georgia"), QStringLiteral("Liberation Serif")},
+        {QStringLiteral("Courier New"), QStringLiteral("Liberation Mono")},
+        {QStringLiteral("Courier"), QStringLiteral("Liberation Mono")},
+        {QStringLiteral("Lucida Console"), QStringLiteral("Liberation Mono")},
+        {QStringLiteral("Consolas"), QStringLiteral("Liberation Mono")},
+        {QStringLiteral("Fixedsys"), QStringLiteral("Liberation Mono")},
+        {QStringLiteral("Terminal"), QStringLiteral("Liberation Mono")},
+    };
+    return table;
+}
+
+// Big-endian reads from an SFNT table, bounds-checked (a broken font yields 0).
+int readU16(const QByteArray& table, int offset) {
+    if (offset < 0 || offset + 2 > table.size())
+        return 0;
+    return (uint8_t(table[offset]) << 8) | uint8_t(table[offset + 1]);
+}
+int readS16(const QByteArray& table, int offset) {
+    return int16_t(uint16_t(readU16(table, offset)));
+}
+
+// The face's design metrics in font units, read once per face and style.
+struct FaceData {
+    QRawFont raw; // at a pixel size of unitsPerEm, so advances are font units
+    QFont font;   // the same face, for fallback measurement of missing glyphs
+    int unitsPerEm = 2048;
+    int winAscent = 0;
+    int winDescent = 0;
+    int hheaAscender = 0;
+    int hheaDescender = 0;
+    int hheaLineGap = 0;
+    int xAvgCharWidth = 0;
+    int bboxWidth = 0;
+    QHash<char16_t, double> advances; // font units
+};
+
+// Everything measured for one FontSpec (without the drawing-only members).
+struct SizedFont {
+    std::shared_ptr<FaceData> face;
+    double ppemY = 0;  // em in pixels
+    double scaleX = 1; // horizontal pixels per font unit
+    double scaleY = 1; // vertical pixels per font unit
+    TextMetrics metrics;
+};
+
+QString faceKey(const FontSpec& f) {
+    return substituteFace(f.face).toLower() + QLatin1Char('|') +
+           QString::number(f.weight >= 600 ? 700 : 400) + QLatin1Char('|') +
+           QLatin1Char(f.italic ? 'i' : 'r');
+}
+
+QFont baseQFont(const FontSpec& f) {
+    QFont font(substituteFace(f.face));
+    font.setWeight(f.weight >= 600 ? QFont::Bold : QFont::Normal);
+    if (f.weight > 0 && f.weight != 400 && f.weight != 700)
+        font.setWeight(QFont::Weight(std::clamp(f.weight, 100, 900)));
+    font.setItalic(f.italic);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferOutline | QFont::PreferMatch));
+    return font;
+}
+
+// The average character width by the classic OS/2 rule (lower-case letters
+// and the blank weighted by their frequency in English text). The Windows
+// faces carry this value, while newer faces such as the Liberation ones
+// store the plain average of all glyphs; computing it from the advances
+// gives what GDI reports for the face a Liberation face stands for (904
+// units for Arial, 821 for Times New Roman). 0 when a letter is missing.
+int weightedAverageWidth(const FaceData& face) {
+    static const int weights[27] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6,  35, 20, 56,
+                                    56, 17, 4,  49, 56,  71, 31, 10, 18, 3, 18, 2,  166};
+    if (!face.raw.isValid())
+        return 0;
+    QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyz ");
+    const QList<quint32> glyphs = face.raw.glyphIndexesForString(letters);
+    if (glyphs.size() != 27 || glyphs.contains(0u))
+        return 0;
+    const QList<QPointF> adv = face.raw.advancesForGlyphIndexes(
+        glyphs, QRawFont::SeparateAdvances | QRawFont::UseDesignMetrics);
+    if (adv.size() != 27)
+        return 0;
+    double sum = 0;
+    for (int i = 0; i < 27; ++i)
+        sum += adv[i].x() * weights[i];
+    return int(sum / 1000.0);
+}
+
+std::shared_ptr<FaceData> loadFace(const FontSpec& spec) {
+    static QHash<QString, std::shared_ptr<FaceData>> faces;
+    const QString key = faceKey(spec);
+    auto it = faces.find(key);
+    if (it != faces.end())
+        return it.value();
+    auto data = std::make_shared<FaceData>();
+    data->font = baseQFont(spec);
+    QFont probe = data->font;
+    probe.setPixelSize(100);
+    QRawFont raw = QRawFont::fromFont(probe);
+    const QByteArray head = raw.fontTable("head");
+    const QByteArray os2 = raw.fontTable("OS/2");
+    const QByteArray hhea = raw.fontTable("hhea");
+    int upem = readU16(head, 18);
+    if (upem < 16 || upem > 16384)
+        upem = raw.isValid() ? std::max(16, int(std::lround(raw.unitsPerEm()))) : 2048;
+    data->unitsPerEm = upem;
+    data->raw = raw.isValid() ? raw : QRawFont();
+    if (data->raw.isValid())
+        data->raw.setPixelSize(upem);
+    data->winAscent = readU16(os2, 74);
+    data->winDescent = readU16(os2, 76);
+    data->xAvgCharWidth = readS16(os2, 2);
+    data->hheaAscender = readS16(hhea, 4);
+    data->hheaDescender = readS16(hhea, 6);
+    data->hheaLineGap = readS16(hhea, 8);
+    data->bboxWidth = readS16(head, 40) - readS16(head, 36);
+    if (data->winAscent + data->winDescent == 0) {
+        // No Windows metrics: fall back to the face's ascent and descent.
+        data->winAscent =
+            data->hheaAscender ? data->hheaAscender : int(std::lround(raw.ascent() * upem / 100.0));
+        data->winDescent = data->hheaDescender ? -data->hheaDescender
+                                               : int(std::lround(raw.descent() * upem / 100.0));
+    }
+    const int weighted = weightedAverageWidth(*data);
+    if (weighted > 0)
+        data->xAvgCharWidth = weighted;
+    if (data->xAvgCharWidth <= 0)
+        data->xAvgCharWidth = upem / 2;
+    if (data->bboxWidth <= 0)
+        data->bboxWidth = upem;
+    faces.insert(key, data);
+    return data;
+}
+
+// GDI's rounding of a scaled metric (FreeType's MulFix followed by +32 >> 6).
+int roundMetric(double v) {
+    return int(std::floor(v + 0.5));
+}
+
+double emForHeight(const FaceData& face, int height) {
+    if (height < 0)
+        return double(-height);
+    if (height == 0)
+        height = 16; // GDI's default cell height for a zero height
+    // A cell height: GDI scales the em so that the Windows ascent + descent
+    // fill it, and rounds the em to whole pixels.
+    const int cell = std::max(1, face.winAscent + face.winDescent);
+    return std::max(1.0, std::floor(double(face.unitsPerEm) * height / cell + 0.5));
+}
+
+const SizedFont& sizedFont(const FontSpec& spec) {
+    struct Key {
+        QString face;
+        int height, width, weight;
+        bool italic;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const {
+            return qHashMulti(0, k.face, k.height, k.width, k.weight, k.italic);
+        }
+    };
+    static std::unordered_map<Key, std::unique_ptr<SizedFont>, KeyHash> cache;
+    // Bounded: a hostile file with many sizes must not grow the cache forever.
+    constexpr size_t kMaxCachedFonts = 4096;
+    Key key{spec.face.toLower(), spec.height, spec.width, spec.weight, spec.italic};
+    auto it = cache.find(key);
+    if (it != cache.end())
+        return *it->second;
+    if (cache.size() >= kMaxCachedFonts)
+        cache.clear();
+
+    auto sized = std::make_unique<SizedFont>();
+    sized->face = loadFace(spec);
+    const FaceData& face = *sized->face;
+    const double upem = face.unitsPerEm;
+    sized->ppemY = emForHeight(face, spec.height);
+    sized->scaleY = sized->ppemY / upem;
+    sized->scaleX = sized->scaleY;
+    if (spec.width > 0) {
+        // A given average width stretches the face horizontally.
+        const double naturalAvg = face.xAvgCharWidth * sized->scaleY;
+        if (naturalAvg > 0)
+            sized->scaleX = sized->scaleY * spec.width / naturalAvg;
+    }
+    TextMetrics& m = sized->metrics;
+    m.ascent = roundMetric(face.winAscent * sized->scaleY);
+    m.descent = roundMetric(face.winDescent * sized->scaleY);
+    m.height = m.ascent + m.descent;
+    m.internalLeading = roundMetric((face.winAscent + face.winDescent - upem) * sized->scaleY);
+    const int hheaHeight = face.hheaAscender - face.hheaDescender;
+    m.externalLeading = std::max(
+        0, roundMetric((face.hheaLineGap - ((face.winAscent + face.winDescent) - hheaHeight)) *
+                       sized->scaleY));
+    m.aveCharWidth = roundMetric(face.xAvgCharWidth * sized->scaleX);
+    m.maxCharWidth = roundMetric(face.bboxWidth * sized->scaleX);
+    const SizedFont& result = *sized;
+    cache.emplace(std::move(key), std::move(sized));
+    return result;
+}
+
+// Design advance of one UTF-16 unit in font units.
+double unitAdvance(FaceData& face, const QString& text, qsizetype i) {
+    const QChar c = text[i];
+    if (c.isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate())
+        return 0;
+    auto cached = face.advances.constFind(c.unicode());
+    if (cached != face.advances.constEnd())
+        return *cached;
+    double advance = 0;
+    QString unit(c);
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+        unit += text[i + 1];
+    QList<quint32> glyphs;
+    if (face.raw.isValid())
+        glyphs = face.raw.glyphIndexesForString(unit);
+    if (glyphs.size() == 1 && glyphs[0] != 0) {
+        const QList<QPointF> adv = face.raw.advancesForGlyphIndexes(
+            glyphs, QRawFont::SeparateAdvances | QRawFont::UseDesignMetrics);
+        if (!adv.isEmpty())
+            advance = adv[0].x();
+    } else {
+        // A character the face lacks is drawn from a fallback face.
+        QFont f = face.font;
+        f.setPixelSize(face.unitsPerEm);
+        advance = QFontMetricsF(f).horizontalAdvance(unit);
+    }
+    if (unit.size() == 1)
+        face.advances.insert(c.unicode(), advance);
+    return advance;
+}
+
+} // namespace
+
+const std::vector<std::pair<QString, QString>>& faceSubstitutions() {
+    return substitutionTable();
+}
+
+QString substituteFace(const QString& windowsFace) {
+    const QString trimmed = windowsFace.trimmed();
+    for (const auto& [windows, installed] : substitutionTable()) {
+        if (windows.compare(trimmed, Qt::CaseInsensitive) != 0)
+            continue;
+        // A substitute that is not installed (e.g. Liberation Sans Narrow)
+        // falls back to the family's regular face.
+        if (QFontDatabase::hasFamily(installed))
+            return installed;
+        if (installed.startsWith(QStringLiteral("Liberation Sans")))
+            return QStringLiteral("Liberation Sans");
+        return installed;
+    }
+    return trimmed.isEmpty() ? QStringLiteral("Liberation Sans") : trimmed;
+}
+
+int fontHeightForPoints(int points, int dpi) {
+    // -MulDiv(points, dpi, 72): rounded half away from zero.
+    const long long num = (long long)points * dpi;
+    const long long q = (std::llabs(num) * 2 + 72) / 144;
+    return int(num < 0 ? q : -q);
+}
+
+double fontEmPixels(const FontSpec& font) {
+    return sizedFont(font).ppemY;
+}
+
+TextMetrics fontTextMetrics(const FontSpec& font) {
+    return sizedFont(font).metrics;
+}
+
+std::vector<int> fontCharAdvances(const FontSpec& font, const QString& text) {
+    const SizedFont& sized = sizedFont(font);
+    std::vector<int> result(size_t(text.size()), 0);
+    double position = 0;
+    int placed = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        position += unitAdvance(*sized.face, text, i) * sized.scaleX;
+        // Cumulative rounding: the advances add up to the rounded width.
+        const int end = roundMetric(position);
+        result[size_t(i)] = end - placed;
+        placed = end;
+    }
+    return result;
+}
+
+int fontTextWidth(const FontSpec& font, const QString& text) {
+    const SizedFont& sized = sizedFont(font);
+    double position = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        position += unitAdvance(*sized.face, text, i) * sized.scaleX;
+    return roundMetric(position);
+}
+
+QFont qfontFor(const FontSpec& spec, double scale) {
+    const SizedFont& sized = sizedFont(spec);
+    QFont font = baseQFont(spec);
+    font.setPixelSize(std::max(1, int(std::lround(sized.ppemY * scale))));
+    font.setUnderline(spec.underline);
+    font.setStrikeOut(spec.strikeOut);
+    if (spec.width > 0 && sized.scaleY > 0) {
+        const int stretch = int(std::lround(100.0 * sized.scaleX / sized.scaleY));
+        font.setStretch(std::clamp(stretch, 1, 4000));
+    }
+    font.setKerning(false);
+    return font;
+}
+
+} // namespace vx

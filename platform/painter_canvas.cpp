@@ -1,0 +1,510 @@
+#include "platform/painter_canvas.h"
+
+#include "platform/fonts.h"
+
+#include <QGlyphRun>
+#include <QRawFont>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vx {
+
+namespace {
+
+QColor qcolor(Color c) {
+    return QColor(redOf(c), greenOf(c), blueOf(c));
+}
+
+// A rectangle far larger than any page: the "everything" that an excluded
+// rectangle is cut from when no clip is set yet.
+constexpr double kHuge = 1.0e7;
+
+Qt::BrushStyle hatchStyle(uint32_t hatch) {
+    switch (hatch) {
+    case 0: // HS_HORIZONTAL
+        return Qt::HorPattern;
+    case 1: // HS_VERTICAL
+        return Qt::VerPattern;
+    case 2: // HS_FDIAGONAL, "\\\\"
+        return Qt::FDiagPattern;
+    case 3: // HS_BDIAGONAL, "////"
+        return Qt::BDiagPattern;
+    case 4: // HS_CROSS
+        return Qt::CrossPattern;
+    case 5: // HS_DIAGCROSS
+        return Qt::DiagCrossPattern;
+    default:
+        return Qt::SolidPattern;
+    }
+}
+
+// GDI's dash patterns for thin styled pens, in pen widths.
+QList<qreal> dashPattern(PenStyle style) {
+    switch (style) {
+    case PenStyle::Dash:
+        return {18, 6};
+    case PenStyle::Dot:
+        return {3, 3};
+    case PenStyle::DashDot:
+        return {9, 6, 3, 6};
+    case PenStyle::DashDotDot:
+        return {9, 3, 3, 3, 3, 3};
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+PainterCanvas::PainterCanvas(QPainter& painter, const QTransform& baseTransform, int dpiX, int dpiY)
+    : painter_(painter), base_(baseTransform), dpiX_(dpiX), dpiY_(dpiY) {
+    painter_.save();
+    initialTransform_ = painter_.transform();
+    initialHasClip_ = painter_.hasClipping();
+    if (initialHasClip_)
+        initialClip_ = painter_.clipPath();
+    applyTransform();
+}
+
+PainterCanvas::~PainterCanvas() {
+    painter_.restore();
+}
+
+void PainterCanvas::applyTransform() {
+    painter_.setTransform(state_.world * base_ * initialTransform_);
+}
+
+void PainterCanvas::applyClip() {
+    painter_.setTransform(initialTransform_);
+    if (initialHasClip_)
+        painter_.setClipPath(initialClip_, Qt::ReplaceClip);
+    else
+        painter_.setClipping(false);
+    if (state_.hasClip) {
+        painter_.setTransform(base_ * initialTransform_);
+        painter_.setClipPath(state_.clip, initialHasClip_ ? Qt::IntersectClip : Qt::ReplaceClip);
+    }
+    applyTransform();
+}
+
+double PainterCanvas::devicePixelInLogical() const {
+    const QTransform t = state_.world * base_ * initialTransform_;
+    const double scale = std::sqrt(std::abs(t.determinant()));
+    return scale > 0 ? 1.0 / scale : 1.0;
+}
+
+QPen PainterCanvas::qpen() const {
+    const PenSpec& p = state_.pen;
+    if (p.style == PenStyle::Null)
+        return QPen(Qt::NoPen);
+    QPen pen(qcolor(p.color));
+    if (p.width <= 1) {
+        // Thin pens: one device pixel for width 0, one logical pixel for
+        // width 1; both end flat so a line leaves out its last pixel.
+        pen.setWidthF(p.width <= 0 ? 0.0 : 1.0);
+        pen.setCosmetic(p.width <= 0);
+        pen.setCapStyle(Qt::FlatCap);
+        pen.setJoinStyle(Qt::MiterJoin);
+        const QList<qreal> dashes = dashPattern(p.style);
+        if (!dashes.isEmpty())
+            pen.setDashPattern(dashes);
+    } else {
+        // Wide pens are geometric with round ends and joins, and solid
+        // whatever their style, as GDI draws them.
+        pen.setWidthF(p.width);
+        pen.setCapStyle(Qt::RoundCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+    }
+    return pen;
+}
+
+QBrush PainterCanvas::qbrush(const BrushSpec& b) const {
+    switch (b.style) {
+    case BrushStyle::Null:
+        return Qt::NoBrush;
+    case BrushStyle::Solid:
+        return QBrush(qcolor(b.color));
+    case BrushStyle::Hatched:
+        return QBrush(qcolor(b.color), hatchStyle(b.hatch));
+    }
+    return Qt::NoBrush;
+}
+
+void PainterCanvas::strokeAndFill(const QPainterPath& fillPath, const QPainterPath& strokePath) {
+    const BrushSpec& b = state_.brush;
+    if (b.style != BrushStyle::Null && !fillPath.isEmpty()) {
+        if (b.style == BrushStyle::Hatched && state_.backgroundMode == BackgroundMode::Opaque)
+            painter_.fillPath(fillPath, qcolor(state_.backgroundColor));
+        painter_.fillPath(fillPath, qbrush(b));
+    }
+    if (state_.pen.style == PenStyle::Null || strokePath.isEmpty())
+        return;
+    const QPen pen = qpen();
+    if (pen.style() == Qt::CustomDashLine && state_.backgroundMode == BackgroundMode::Opaque) {
+        // Gaps of a styled pen show the background colour.
+        QPen gaps = pen;
+        gaps.setStyle(Qt::SolidLine);
+        gaps.setColor(qcolor(state_.backgroundColor));
+        painter_.strokePath(strokePath, gaps);
+    }
+    painter_.strokePath(strokePath, pen);
+}
+
+// The outline of a shape drawn in a bounding rectangle: through the centres
+// of its edge pixels (so a 1-pixel pen covers left..right-1), and for an
+// inside-frame pen moved in by half the pen's width.
+static QRectF outlineRect(const QRect& r, const PenSpec& pen) {
+    QRectF box(r.left() + 0.5, r.top() + 0.5, r.width() - 1.0, r.height() - 1.0);
+    if (pen.style == PenStyle::InsideFrame && pen.width > 1) {
+        const double inset = (pen.width - 1) / 2.0;
+        box.adjust(inset, inset, -inset, -inset);
+    }
+    return box.normalized();
+}
+
+QPainterPath PainterCanvas::logicalRectPath(const QRect& r) const {
+    QPainterPath path;
+    path.addRect(QRectF(r.left(), r.top(), r.width(), r.height()).normalized());
+    return path;
+}
+
+void PainterCanvas::rectangle(const QRect& r) {
+    // The fill covers left..right-2 (GDI leaves the last column and row to
+    // the pen, so with a null pen the rectangle is one pixel smaller).
+    QPainterPath fill;
+    fill.addRect(QRectF(r.left(), r.top(), r.width() - 1.0, r.height() - 1.0).normalized());
+    QPainterPath outline;
+    outline.addRect(outlineRect(r, state_.pen));
+    strokeAndFill(fill, outline);
+}
+
+void PainterCanvas::fillRect(const QRect& r, const BrushSpec& brush) {
+    const QPainterPath path = logicalRectPath(r);
+    if (brush.style == BrushStyle::Hatched && state_.backgroundMode == BackgroundMode::Opaque)
+        painter_.fillPath(path, qcolor(state_.backgroundColor));
+    if (brush.style != BrushStyle::Null)
+        painter_.fillPath(path, qbrush(brush));
+}
+
+void PainterCanvas::ellipse(const QRect& r) {
+    QPainterPath fill;
+    fill.addEllipse(QRectF(r.left(), r.top(), r.width() - 1.0, r.height() - 1.0).normalized());
+    QPainterPath outline;
+    outline.addEllipse(outlineRect(r, state_.pen));
+    strokeAndFill(fill, outline);
+}
+
+void PainterCanvas::roundRect(const QRect& r, int cornerWidth, int cornerHeight) {
+    const double rx = std::abs(cornerWidth) / 2.0;
+    const double ry = std::abs(cornerHeight) / 2.0;
+    QPainterPath fill;
+    fill.addRoundedRect(QRectF(r.left(), r.top(), r.width() - 1.0, r.height() - 1.0).normalized(),
+                        rx, ry);
+    QPainterPath outline;
+    outline.addRoundedRect(outlineRect(r, state_.pen), rx, ry);
+    strokeAndFill(fill, outline);
+}
+
+void PainterCanvas::polygon(const std::vector<QPoint>& points) {
+    if (points.size() < 2)
+        return;
+    QPolygonF poly;
+    poly.reserve(qsizetype(points.size()));
+    for (const QPoint& p : points)
+        poly << QPointF(p.x() + 0.5, p.y() + 0.5);
+    QPainterPath path;
+    path.addPolygon(poly);
+    path.closeSubpath();
+    path.setFillRule(state_.fillMode == FillMode::Winding ? Qt::WindingFill : Qt::OddEvenFill);
+    strokeAndFill(path, path);
+}
+
+void PainterCanvas::polyline(const std::vector<QPoint>& points) {
+    if (points.size() < 2)
+        return;
+    if (state_.pen.width <= 1) {
+        // Thin pens: segment by segment, each without its last pixel.
+        for (size_t i = 1; i < points.size(); ++i)
+            if (points[i] != points[i - 1])
+                drawLineNoLastPixel(points[i - 1], points[i]);
+        return;
+    }
+    QPainterPath path(QPointF(points[0].x() + 0.5, points[0].y() + 0.5));
+    for (size_t i = 1; i < points.size(); ++i)
+        path.lineTo(points[i].x() + 0.5, points[i].y() + 0.5);
+    const BrushSpec saved = state_.brush;
+    state_.brush.style = BrushStyle::Null;
+    strokeAndFill(QPainterPath(), path);
+    state_.brush = saved;
+}
+
+void PainterCanvas::drawLineNoLastPixel(QPoint from, QPoint to) {
+    // The rasteriser covers the pixels whose centres lie in (start, end]
+    // along the stroke; placing the ends on pixel edges, moved by one
+    // pixel when the line runs towards smaller coordinates, covers the
+    // first pixel and leaves out the last one in either direction. The
+    // minor axis runs through pixel centres.
+    const int dx = to.x() - from.x();
+    const int dy = to.y() - from.y();
+    QPointF a, b;
+    if (std::abs(dx) >= std::abs(dy)) {
+        const double shift = dx < 0 ? 1.0 : 0.0;
+        a = QPointF(from.x() + shift, from.y() + 0.5);
+        b = QPointF(to.x() + shift, to.y() + 0.5);
+    } else {
+        const double shift = dy < 0 ? 1.0 : 0.0;
+        a = QPointF(from.x() + 0.5, from.y() + shift);
+        b = QPointF(to.x() + 0.5, to.y() + shift);
+    }
+    if (state_.pen.width > 1) {
+        // Wide pens have round ends that reach past both points anyway.
+        a = QPointF(from.x() + 0.5, from.y() + 0.5);
+        b = QPointF(to.x() + 0.5, to.y() + 0.5);
+    }
+    QPainterPath path(a);
+    path.lineTo(b);
+    const BrushSpec saved = state_.brush;
+    state_.brush.style = BrushStyle::Null;
+    strokeAndFill(QPainterPath(), path);
+    state_.brush = saved;
+}
+
+void PainterCanvas::lineTo(int x, int y) {
+    const QPoint to(x, y);
+    if (to != state_.currentPos)
+        drawLineNoLastPixel(state_.currentPos, to);
+    state_.currentPos = to;
+}
+
+void PainterCanvas::drawImage(const QRect& dest, const QImage& image) {
+    if (image.isNull() || dest.isEmpty())
+        return;
+    painter_.drawImage(QRectF(dest.left(), dest.top(), dest.width(), dest.height()), image);
+}
+
+TextMetrics PainterCanvas::textMetrics() {
+    return fontTextMetrics(state_.font);
+}
+
+int PainterCanvas::textWidth(const QString& text) {
+    return fontTextWidth(state_.font, text);
+}
+
+std::vector<int> PainterCanvas::charAdvances(const QString& text) {
+    return fontCharAdvances(state_.font, text);
+}
+
+void PainterCanvas::textOut(int x, int y, const QString& text, uint32_t options, const QRect& clip,
+                            const std::vector<int>& advances) {
+    const FontSpec& font = state_.font;
+    const TextMetrics tm = fontTextMetrics(font);
+    const uint32_t align = state_.textAlign;
+    const bool updateCP = (align & TextAlign::UpdateCP) != 0;
+    QPoint origin = updateCP ? state_.currentPos : QPoint(x, y);
+
+    std::vector<int> adv = advances;
+    if (adv.size() < size_t(text.size())) {
+        const std::vector<int> own = fontCharAdvances(font, text);
+        for (size_t i = adv.size(); i < own.size(); ++i)
+            adv.push_back(own[i]);
+    }
+    long long total = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        total += adv[size_t(i)];
+    const double width = double(total);
+
+    // Offsets of the text's left end and baseline from the reference point,
+    // along the text direction.
+    double dx = 0;
+    switch (align & TextAlign::Center) {
+    case TextAlign::Right:
+        dx = -width;
+        break;
+    case TextAlign::Center:
+        dx = -width / 2.0;
+        break;
+    default:
+        break;
+    }
+    double dy = 0; // baseline below the reference point
+    if ((align & TextAlign::Baseline) == TextAlign::Baseline)
+        dy = 0;
+    else if (align & TextAlign::Bottom)
+        dy = -tm.descent;
+    else
+        dy = tm.ascent;
+
+    // The opaque rectangle and the clip are not rotated with the text.
+    if ((options & TextOutOption::Opaque) && !clip.isEmpty())
+        painter_.fillRect(QRectF(clip.left(), clip.top(), clip.width(), clip.height()),
+                          qcolor(state_.backgroundColor));
+
+    painter_.save();
+    if ((options & TextOutOption::Clipped) && !clip.isNull())
+        painter_.setClipRect(QRectF(clip.left(), clip.top(), clip.width(), clip.height()),
+                             Qt::IntersectClip);
+
+    QTransform textFrame;
+    textFrame.translate(origin.x(), origin.y());
+    if (font.escapement != 0)
+        textFrame.rotate(-font.escapement / 10.0); // counter-clockwise on a y-down page
+    painter_.setTransform(textFrame * painter_.transform());
+
+    if (state_.backgroundMode == BackgroundMode::Opaque && !(options & TextOutOption::Opaque) &&
+        total > 0)
+        painter_.fillRect(QRectF(dx, dy - tm.ascent, width, tm.height),
+                          qcolor(state_.backgroundColor));
+
+    drawGlyphs(text, adv, QPointF(dx, dy));
+    painter_.restore();
+
+    if (updateCP) {
+        // The current position moves past the text for left alignment, to its
+        // left end for right alignment, and stays for centred text.
+        const double move = (align & TextAlign::Center) == TextAlign::Center ? 0.0
+                            : (align & TextAlign::Right)                     ? -width
+                                                                             : width;
+        const double angle = font.escapement / 10.0 * M_PI / 180.0;
+        state_.currentPos = origin + QPoint(int(std::lround(move * std::cos(angle))),
+                                            int(std::lround(-move * std::sin(angle))));
+    }
+}
+
+void PainterCanvas::drawGlyphs(const QString& text, const std::vector<int>& adv,
+                               QPointF baselineStart) {
+    const FontSpec& font = state_.font;
+    const double em = fontEmPixels(font);
+    QFont qf = qfontFor(font, 1.0);
+    qf.setPixelSize(std::max(1, int(std::lround(em))));
+    QRawFont raw = QRawFont::fromFont(qf);
+    if (raw.isValid())
+        raw.setPixelSize(em);
+
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    QString fallbackText;
+    QList<QPointF> fallbackPositions;
+    double pos = baselineStart.x();
+    const double stretch = font.width > 0 ? qf.stretch() / 100.0 : 1.0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QPointF at(pos, baselineStart.y());
+        pos += adv[size_t(i)];
+        const QChar c = text[i];
+        if (c.isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate())
+            continue;
+        QString unit(c);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            unit += text[i + 1];
+        const QList<quint32> g = raw.isValid() ? raw.glyphIndexesForString(unit) : QList<quint32>();
+        if (g.size() == 1 && g[0] != 0) {
+            glyphs << g[0];
+            positions << QPointF(at.x() / stretch, at.y());
+        } else if (!c.isSpace()) {
+            fallbackText += unit;
+            fallbackPositions << at;
+        }
+    }
+    painter_.setPen(qcolor(state_.textColor));
+    if (!glyphs.isEmpty()) {
+        QGlyphRun run;
+        run.setRawFont(raw);
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
+        if (stretch != 1.0) {
+            painter_.save();
+            painter_.setTransform(QTransform::fromScale(stretch, 1.0) * painter_.transform());
+            painter_.drawGlyphRun(QPointF(0, 0), run);
+            painter_.restore();
+        } else {
+            painter_.drawGlyphRun(QPointF(0, 0), run);
+        }
+    }
+    if (!fallbackText.isEmpty()) {
+        // Characters the face lacks: drawn one by one from a fallback face.
+        painter_.setFont(qf);
+        for (qsizetype i = 0, k = 0; i < fallbackText.size(); ++i, ++k) {
+            QString unit(fallbackText[i]);
+            if (fallbackText[i].isHighSurrogate() && i + 1 < fallbackText.size())
+                unit += fallbackText[++i];
+            painter_.drawText(fallbackPositions.value(k), unit);
+        }
+    }
+    if (font.underline || font.strikeOut) {
+        const double thickness =
+            raw.isValid() ? std::max(1.0, raw.lineThickness()) : std::max(1.0, em / 14.0);
+        const double left = baselineStart.x();
+        const double right = pos;
+        if (font.underline) {
+            const double under = raw.isValid() ? raw.underlinePosition() : em / 10.0;
+            painter_.fillRect(QRectF(left, baselineStart.y() + under, right - left, thickness),
+                              qcolor(state_.textColor));
+        }
+        if (font.strikeOut) {
+            const double strike = raw.isValid() ? raw.xHeight() / 2.0 : em / 4.0;
+            painter_.fillRect(QRectF(left, baselineStart.y() - strike, right - left, thickness),
+                              qcolor(state_.textColor));
+        }
+    }
+}
+
+int PainterCanvas::saveState() {
+    saved_.push_back(state_);
+    return int(saved_.size());
+}
+
+void PainterCanvas::restoreState(int level) {
+    // GDI: a positive level names the saved state to return to (the ones
+    // saved after it are dropped); a negative one counts back from the top.
+    const int count = int(saved_.size());
+    int target = level < 0 ? count + level + 1 : level;
+    if (target < 1 || target > count)
+        return;
+    state_ = saved_[size_t(target - 1)];
+    saved_.resize(size_t(target - 1));
+    applyClip();
+}
+
+void PainterCanvas::intersectClipRect(const QRect& r) {
+    const QPainterPath rect = state_.world.map(logicalRectPath(r));
+    state_.clip = state_.hasClip ? state_.clip.intersected(rect) : rect;
+    state_.hasClip = true;
+    applyClip();
+}
+
+void PainterCanvas::excludeClipRect(const QRect& r) {
+    const QPainterPath rect = state_.world.map(logicalRectPath(r));
+    if (!state_.hasClip) {
+        QPainterPath all;
+        all.addRect(QRectF(-kHuge, -kHuge, 2 * kHuge, 2 * kHuge));
+        state_.clip = all;
+    }
+    state_.clip = state_.clip.subtracted(rect);
+    state_.hasClip = true;
+    applyClip();
+}
+
+void PainterCanvas::setClipRegion(const QRegion& region) {
+    if (region.isEmpty()) {
+        resetClip();
+        return;
+    }
+    QPainterPath path;
+    path.addRegion(region);
+    state_.clip = path;
+    state_.hasClip = true;
+    applyClip();
+}
+
+void PainterCanvas::resetClip() {
+    state_.clip = QPainterPath();
+    state_.hasClip = false;
+    applyClip();
+}
+
+void PainterCanvas::setWorldTransform(const QTransform& t) {
+    state_.world = t;
+    applyTransform();
+}
+
+} // namespace vx
