@@ -61,6 +61,14 @@ public:
 
 // Height of the text found by the last layout of a text object.
 extern int32_t MeasuredTextHeight;
+// The running band height that measuring (draw mode 1) raises; the engine
+// sets it before measuring a band.
+extern int32_t MeasuredBandHeight;
+
+// Wraps one line into pieces no wider than `width` (positions and break
+// rules of the text object); `measure` gives the width of a piece.
+QStringList WrapLine(const QString& text, int width,
+                     const std::function<int(const QString&)>& measure);
 
 class TvxMemoView : public TvxCustomMemoView {
 public:

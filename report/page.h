@@ -15,8 +15,6 @@ namespace vx {
 class TvxReport;
 class TvxView;
 
-inline constexpr int32_t kCustomPaper = 256;
-
 struct PageMargins {
     int32_t Left = 38; // pixels of 1/96 inch
     int32_t Top = 38;

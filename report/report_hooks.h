@@ -4,6 +4,9 @@
 // preview and the designer install them at module initialisation; an
 // operation without its hook does nothing (or raises, where noted).
 
+#include <QString>
+
+#include <cstdint>
 #include <functional>
 
 namespace vx {
@@ -23,6 +26,15 @@ struct ReportHooks {
     // engine: the band type code (0..21) of a run-time band; used by the
     // preparation error text.
     std::function<int(const TvxBand&)> BandTypeOf;
+    // engine: whether a run-time band fits its height to its contents.
+    std::function<bool(const TvxBand&)> BandFitToContent;
+    // functions: the text of one bracketed expression of a text object,
+    // formatted with the object's FormatCode and FormatText (ExpandValue).
+    std::function<QString(const QString& expression, int32_t formatCode, const QString& formatText)>
+        ExpandValue;
+    // functions: makes the report the evaluator's resolver of names and
+    // functions (called when a report is created).
+    std::function<void(TvxReport&)> InstallResolver;
     // designer: told after a template was loaded or saved.
     std::function<void(TvxReport&)> TemplateChanged;
 };
