@@ -111,11 +111,16 @@ struct RecordingCanvas::Impl {
         return std::any_of(saved.begin(), saved.end(), uses);
     }
 
+    // Deletes an object that was deselected: at once when no state refers to
+    // it; when only saved states do, after the RestoreDC that drops them.
     void release(uint32_t h) {
-        if (h == 0 || (h & kStockObjectFlag))
+        if (h == 0 || (h & kStockObjectFlag) || !w.isHandleLive(h))
             return;
+        if (s.penHandle == h || s.brushHandle == h || s.fontHandle == h)
+            return; // still selected: released when it is replaced
         if (referenced(h)) {
-            pendingDelete.push_back(h);
+            if (std::find(pendingDelete.begin(), pendingDelete.end(), h) == pendingDelete.end())
+                pendingDelete.push_back(h);
             return;
         }
         w.simpleRecord(EMR_DELETEOBJECT, {h});
@@ -661,9 +666,17 @@ void RecordingCanvas::restoreState(int level) {
     if (target < 1 || target > depth)
         return; // GDI fails the call and leaves the state alone
     d_->w.simpleRecord(EMR_RESTOREDC, {uint32_t(level)});
+    // Objects selected in the states dropped here are deselected by RestoreDC.
+    std::vector<uint32_t> dropped = {d_->s.penHandle, d_->s.brushHandle, d_->s.fontHandle};
+    for (size_t i = size_t(target); i < d_->saved.size(); ++i) {
+        const State& st = d_->saved[i];
+        dropped.insert(dropped.end(), {st.penHandle, st.brushHandle, st.fontHandle});
+    }
     d_->s = d_->saved[size_t(target - 1)];
     d_->saved.resize(size_t(target - 1));
     d_->releasePending();
+    for (uint32_t h : dropped)
+        d_->release(h);
 }
 
 void RecordingCanvas::intersectClipRect(const QRect& r) {
