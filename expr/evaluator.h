@@ -119,6 +119,10 @@ enum class ExprOp : std::uint8_t {
     Div,
 };
 Variant ApplyOperator(ExprOp op, const Variant& left, const Variant& right);
+// The NOT operator: the integer 1 when the value is zero, false or empty, 0
+// otherwise (null included); floats, currency and date-times are rounded to
+// an integer first, strings read as an integer or else as a boolean.
+Variant ApplyNot(const Variant& operand);
 // One comparison operator (Equal .. GreaterEqual) by the comparison rules.
 bool CompareVariants(ExprOp op, const Variant& left, const Variant& right);
 

@@ -140,6 +140,13 @@ bool TryStrToBool(const QString& text, bool* out);
 // is not finite or does not fit 64 bits.
 std::int64_t RoundHalfEven(double v);
 
+// The general number format: up to 15 significant digits, no trailing zeros,
+// fixed notation for values from 0.00001 below 1E15, scientific ("1,5E-7",
+// "1E15") otherwise.
+QString FormatFloatGeneral(double v, QChar decimalSeparator);
+// A currency amount with at most four decimals and no trailing zeros.
+QString FormatCurrencyPlain(Currency v, QChar decimalSeparator);
+
 // The system decimal separator used by string-to-number conversions and by
 // the standard conversion to text.
 QChar SystemDecimalSeparator();
