@@ -28,6 +28,13 @@ void addBeziers(QPainterPath& p, const std::vector<QPoint>& pts, size_t from) {
         p.cubicTo(pts[i], pts[i + 1], pts[i + 2]);
 }
 
+// A rectangle given as origin and signed extents, with the extents made
+// positive (QRect::normalized() would move the far edge by one).
+QRect positiveExtent(const QRect& r) {
+    const int w = r.width(), h = r.height();
+    return QRect(w < 0 ? r.x() + w : r.x(), h < 0 ? r.y() + h : r.y(), std::abs(w), std::abs(h));
+}
+
 } // namespace
 
 void EmfPlayer::Impl::playPoly(const EmfRecord& rec, bool p16) {
@@ -147,8 +154,12 @@ void EmfPlayer::Impl::playPolyDraw(const EmfRecord& rec, bool p16) {
 void EmfPlayer::Impl::playBox(const EmfRecord& rec) {
     ByteReader r = rec.payload();
     const RectL box = readRectL(r);
-    const int cw = r.i32(), ch = r.i32();
-    if (!r.ok() && rec.type != EMR_ROUNDRECT)
+    int cw = 0, ch = 0;
+    if (rec.type == EMR_ROUNDRECT) {
+        cw = r.i32();
+        ch = r.i32();
+    }
+    if (!r.ok())
         return;
     const QRect q = rectOf(box);
     if (st.inPath) {
@@ -166,7 +177,7 @@ void EmfPlayer::Impl::playBox(const EmfRecord& rec) {
         canvas->rectangle(q);
     else if (rec.type == EMR_ELLIPSE)
         canvas->ellipse(q);
-    else if (r.ok())
+    else
         canvas->roundRect(q, cw, ch);
 }
 
@@ -207,7 +218,7 @@ void EmfPlayer::Impl::playArc(const EmfRecord& rec) {
 
 void EmfPlayer::Impl::playAngleArc(const EmfRecord& rec) {
     ByteReader r = rec.payload();
-    const int cx = r.i32(), cy = r.i32();
+    const int cx = clampCoord(r.i32()), cy = clampCoord(r.i32());
     const uint32_t radius = r.u32();
     const float start = r.f32(), sweep = r.f32();
     if (!r.ok() || !std::isfinite(start) || !std::isfinite(sweep) || radius > (1u << 30))
@@ -258,7 +269,8 @@ void EmfPlayer::Impl::playPathRecord(uint32_t type, ByteReader& r) {
     if (st.inPath)
         return; // GDI refuses to draw an open path
     const bool fill = type != EMR_STROKEPATH, stroke = type != EMR_FILLPATH;
-    drawDevicePath(st.path, fillMode(fill, stroke));
+    if (!st.path.isEmpty())
+        drawDevicePath(st.path, fillMode(fill, stroke));
     st.path = QPainterPath();
 }
 
@@ -408,7 +420,7 @@ void EmfPlayer::Impl::playBlt(const EmfRecord& rec) {
     }
     if (!b || st.inPath || b->dest.width() == 0 || b->dest.height() == 0)
         return;
-    const QRect dest = b->dest.normalized();
+    const QRect dest = positiveExtent(b->dest);
     if (!b->dib.present()) {
         // A blit without a source bitmap fills with the brush (PatBlt).
         switch (b->rop) {
@@ -439,7 +451,7 @@ void EmfPlayer::Impl::playBlt(const EmfRecord& rec) {
         return;
     // StretchDIBits and SetDIBitsToDevice count the source y from the
     // bottom row of a bottom-up DIB; the blits count from the top.
-    QRect src = b->source.normalized();
+    QRect src = positiveExtent(b->source);
     if (rec.type == EMR_STRETCHDIBITS || rec.type == EMR_SETDIBITSTODEVICE) {
         const auto info = readDibInfo(b->dib.info, b->dib.infoSize);
         if (info && !info->topDown)

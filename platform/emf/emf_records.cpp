@@ -420,7 +420,7 @@ std::optional<BltRecord> readBltCommon(const EmfRecord& rec, bool stretch) {
     BltRecord b;
     b.bounds = readRectL(r);
     const int32_t x = r.i32(), y = r.i32(), cx = r.i32(), cy = r.i32();
-    b.dest = QRect(x, y, cx, cy);
+    b.dest = QRect(clampCoord(x), clampCoord(y), clampCoord(cx), clampCoord(cy));
     b.rop = r.u32();
     const int32_t xSrc = r.i32(), ySrc = r.i32();
     auto xf = readXForm(r);
@@ -436,7 +436,7 @@ std::optional<BltRecord> readBltCommon(const EmfRecord& rec, bool stretch) {
         return std::nullopt;
     if (xf)
         b.sourceTransform = *xf;
-    b.source = QRect(xSrc, ySrc, cxSrc, cySrc);
+    b.source = QRect(clampCoord(xSrc), clampCoord(ySrc), clampCoord(cxSrc), clampCoord(cySrc));
     auto dib = readDibRef(rec, offBmi, cbBmi, offBits, cbBits, usage);
     if (!dib)
         return std::nullopt;
@@ -468,8 +468,8 @@ std::optional<BltRecord> readStretchDIBits(const EmfRecord& rec) {
     const int32_t cx = r.i32(), cy = r.i32();
     if (!r.ok())
         return std::nullopt;
-    b.dest = QRect(x, y, cx, cy);
-    b.source = QRect(xSrc, ySrc, cxSrc, cySrc);
+    b.dest = QRect(clampCoord(x), clampCoord(y), clampCoord(cx), clampCoord(cy));
+    b.source = QRect(clampCoord(xSrc), clampCoord(ySrc), clampCoord(cxSrc), clampCoord(cySrc));
     auto dib = readDibRef(rec, offBmi, cbBmi, offBits, cbBits, usage);
     if (!dib)
         return std::nullopt;
@@ -489,8 +489,8 @@ std::optional<BltRecord> readSetDIBitsToDevice(const EmfRecord& rec) {
     b.scans = r.u32();
     if (!r.ok())
         return std::nullopt;
-    b.dest = QRect(x, y, cxSrc, cySrc);
-    b.source = QRect(xSrc, ySrc, cxSrc, cySrc);
+    b.dest = QRect(clampCoord(x), clampCoord(y), clampCoord(cxSrc), clampCoord(cySrc));
+    b.source = QRect(clampCoord(xSrc), clampCoord(ySrc), clampCoord(cxSrc), clampCoord(cySrc));
     auto dib = readDibRef(rec, offBmi, cbBmi, offBits, cbBits, usage);
     if (!dib)
         return std::nullopt;
@@ -514,7 +514,7 @@ std::optional<RegionData> readRegionData(ByteReader r, uint32_t size) {
     for (uint32_t i = 0; i < count; ++i) {
         const RectL rc = readRectL(d);
         if (rc.right > rc.left && rc.bottom > rc.top)
-            g.rects.push_back(rectFromEdges(rc.left, rc.top, rc.right, rc.bottom));
+            g.rects.push_back(qrectFromEdges(rc));
     }
     return g;
 }
@@ -576,7 +576,8 @@ std::optional<GradientFillRecord> readGradientFill(const EmfRecord& rec) {
         return std::nullopt;
     g.vertices.resize(nVer);
     for (auto& v : g.vertices) {
-        v.pos = readPoint(r, false);
+        const QPoint raw = readPoint(r, false);
+        v.pos = QPoint(clampCoord(raw.x()), clampCoord(raw.y()));
         const int red = r.u16() >> 8, green = r.u16() >> 8, blue = r.u16() >> 8;
         r.u16(); // alpha
         v.color = rgb(red, green, blue);

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QTransform>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -33,6 +34,18 @@ inline constexpr uint32_t kEtoPdy = 0x2000;
 inline constexpr uint32_t kEtoGlyphIndex = 0x10;
 
 RectL readRectL(ByteReader& r);
+
+// Coordinates are limited to +-2^30 before they become QRects, whose edge
+// arithmetic (x + width - 1) must not overflow; no page comes near.
+inline int clampCoord(int64_t v) {
+    constexpr int64_t kLimit = int64_t(1) << 30;
+    return int(std::clamp<int64_t>(v, -kLimit, kLimit));
+}
+// A RECTL with exclusive right and bottom edges (as GDI calls take them).
+inline QRect qrectFromEdges(const RectL& r) {
+    return rectFromEdges(clampCoord(r.left), clampCoord(r.top), clampCoord(r.right),
+                         clampCoord(r.bottom));
+}
 
 struct PolyRecord {
     RectL bounds;
