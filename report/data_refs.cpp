@@ -1,0 +1,186 @@
+#include "report/data_refs.h"
+
+#include "platform/component.h"
+#include "platform/database.h"
+#include "platform/errors.h"
+#include "report/dataset.h"
+#include "report/library_state.h"
+#include "report/report.h"
+#include "report/values.h"
+#include "report/view.h"
+
+namespace vx {
+
+const char* const kInvalidCastMessage = "Conversione di tipo non valida.";
+
+namespace {
+
+// Component names on a module are cut where the stored short strings end.
+constexpr int kNameMax = 255;
+
+PageDataSetLookup& pageLookup() {
+    static PageDataSetLookup lookup;
+    return lookup;
+}
+
+Component* reportOwner() {
+    return CurrentReport ? CurrentReport->owner() : nullptr;
+}
+
+Component* findOnReportOwner(const QString& name) {
+    Component* owner = reportOwner();
+    return owner ? owner->findComponent(name) : nullptr;
+}
+
+// A component that must be a database dataset (none stays none).
+DataSet* asDataSetChecked(Component* c) {
+    if (!c)
+        return nullptr;
+    auto* ds = dynamic_cast<DataSet*>(c);
+    if (!ds)
+        throw VxError(QString::fromUtf8(kInvalidCastMessage));
+    return ds;
+}
+
+Field* fieldOf(DataSet* ds, const QString& name) {
+    return ds ? ds->findField(name) : nullptr;
+}
+
+} // namespace
+
+void StripQuotes(QString& text) {
+    if (text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
+        text = text.size() >= 2 ? text.mid(1, text.size() - 2) : QString();
+}
+
+Component* FindComponentByPath(const QString& path) {
+    const qsizetype dot = path.indexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return nullptr;
+    const QString moduleName = path.left(dot);
+    const QString componentName = path.mid(dot + 1);
+    for (ComponentKind kind : {ComponentKind::Form, ComponentKind::DataModule})
+        for (Component* m : registeredModules())
+            if (m->kind() == kind && m->name().compare(moduleName, Qt::CaseInsensitive) == 0)
+                return m->findComponent(componentName);
+    return nullptr;
+}
+
+DataSet* FindDataSet(const QString& name) {
+    Component* found = nullptr;
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    if (dot >= 0) {
+        if (Component* module = findModule(name.left(dot)))
+            found = module->findComponent(name.mid(dot + 1).left(kNameMax));
+    } else {
+        found = findOnReportOwner(name);
+    }
+    DataSet* ds = asDataSetChecked(found);
+    if (!ds)
+        SetPreparationError(QStringLiteral("Non è stato trovato il vxDataset: ") + name);
+    return ds;
+}
+
+void FindDataSetField(const QString& name, DataSet*& dataSet, Field*& field) {
+    field = nullptr;
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    if (dot < 0) {
+        if (dataSet) {
+            QString n = name;
+            StripQuotes(n);
+            field = fieldOf(dataSet, n);
+        }
+        return;
+    }
+    const QString a = name.left(dot);
+    QString r = name.mid(dot + 1).left(kNameMax);
+    const qsizetype dot2 = r.indexOf(QLatin1Char('.'));
+    if (!r.startsWith(QLatin1Char('"')) && dot2 >= 0) {
+        // module.dataset.field
+        Component* module = findModule(a);
+        if (!module)
+            return;
+        QString fieldName = r.mid(dot2 + 1).left(kNameMax);
+        StripQuotes(fieldName);
+        dataSet = dynamic_cast<DataSet*>(module->findComponent(r.left(dot2)));
+        field = fieldOf(dataSet, fieldName);
+        return;
+    }
+    // dataset.field, or module.dataset
+    dataSet = dynamic_cast<DataSet*>(findOnReportOwner(a));
+    StripQuotes(r);
+    if (dataSet) {
+        field = fieldOf(dataSet, r);
+    } else if (Component* module = findModule(a)) {
+        dataSet = dynamic_cast<DataSet*>(module->findComponent(r));
+    }
+}
+
+int DataBandForParent(int parentBandType) {
+    if (parentBandType >= 7 && parentBandType <= 9)
+        return 8;
+    if (parentBandType >= 10 && parentBandType <= 12)
+        return 11;
+    if (parentBandType >= 18 && parentBandType <= 20)
+        return 19;
+    if (parentBandType == 13 || parentBandType == 21)
+        return -1;
+    return 5;
+}
+
+void SetPageDataSetLookup(PageDataSetLookup lookup) {
+    pageLookup() = std::move(lookup);
+}
+
+void FindFieldForName(const QString& name, DataSet*& dataSet, Field*& field) {
+    if (name.contains(QLatin1Char('.')) && !name.startsWith(QLatin1Char('"'))) {
+        FindDataSetField(name, dataSet, field);
+        return;
+    }
+    field = nullptr;
+    dataSet = nullptr;
+    if (CurrentPage && CurrentView && pageLookup()) {
+        const int bandType = DataBandForParent(CurrentView->ParentBandType);
+        if (bandType >= 0)
+            if (auto* db = dynamic_cast<TvxDBDataSet*>(pageLookup()(CurrentPage, bandType)))
+                dataSet = db->dataSetRef();
+    }
+    if (dataSet) {
+        QString n = name;
+        if (n.size() >= 2)
+            StripQuotes(n);
+        field = fieldOf(dataSet, n);
+    }
+}
+
+void BindValues(TvxReport* report) {
+    if (ErrorRaised || !report || !report->Values)
+        return;
+    report->HasBlobValues = false;
+    TvxValues& values = *report->Values;
+    for (int i = 0; i < values.Count(); ++i) {
+        TvxValue* v = values.Items(i);
+        if (v->Kind != vkDataField)
+            continue;
+        v->BoundDataSet = FindDataSet(v->DataSetName);
+        if (!v->BoundDataSet) {
+            // FindDataSet recorded its own text first; that one stays.
+            CurrentView = nullptr;
+            SetPreparationError(QStringLiteral("Dataset non assegnato: ") + v->DataSetName);
+            return;
+        }
+        if (!v->BoundDataSet->active())
+            continue;
+        v->BoundField = v->BoundDataSet->findField(v->FieldName);
+        if (!v->BoundField) {
+            CurrentView = nullptr;
+            SetPreparationError(QStringLiteral("Non è stato possibile reperire il campo: ") +
+                                v->BoundDataSet->name() + QLatin1Char('.') + v->FieldName);
+            return;
+        }
+        if (v->BoundField->isBlob())
+            report->HasBlobValues = true;
+    }
+}
+
+} // namespace vx
