@@ -1,0 +1,114 @@
+#include "preview/preview.h"
+
+#include "platform/emf/emf_player.h"
+#include "preview/standard_preview.h"
+#include "report/emf_pages.h"
+#include "report/report.h"
+#include "report/report_hooks.h"
+
+#include <QEventLoop>
+#include <QHideEvent>
+#include <QPointer>
+
+#include <algorithm>
+
+namespace vx {
+
+TvxPreview::TvxPreview(QWidget* parent) : QWidget(parent, Qt::Window) {}
+
+TvxPreview::~TvxPreview() {
+    auto& open = OpenPreviews();
+    open.erase(std::remove(open.begin(), open.end(), this), open.end());
+}
+
+void TvxPreview::DrawPage(Canvas& dc, int pageIndex, const preview::Edges& rect) {
+    if (!report_ || !report_->PreparedPages || pageIndex < 0 ||
+        pageIndex >= report_->PreparedPages->Count())
+        return;
+    emf::EmfPlayer player(report_->PreparedPages->Pages(pageIndex).Picture);
+    player.play(dc, QRectF(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top));
+}
+
+void TvxPreview::setReport(TvxReport* report) {
+    ownCopy_.reset();
+    report_ = report;
+}
+
+void TvxPreview::setPrivateReport(std::unique_ptr<TvxReport> copy) {
+    ownCopy_ = std::move(copy);
+    report_ = ownCopy_.get();
+}
+
+void TvxPreview::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // Minimising hides the window spontaneously: that is no close.
+    if (event->spontaneous())
+        return;
+    if (!reportIsCallers_) {
+        report_ = nullptr;
+        ownCopy_.reset();
+    }
+    auto& open = OpenPreviews();
+    open.erase(std::remove(open.begin(), open.end(), this), open.end());
+    emit hidden();
+    deleteLater();
+}
+
+PreviewFactory& PreviewClass() {
+    static PreviewFactory factory;
+    return factory;
+}
+
+void RegisterPreviewClass(PreviewFactory factory) {
+    PreviewClass() = std::move(factory);
+}
+
+std::vector<TvxPreview*>& OpenPreviews() {
+    static std::vector<TvxPreview*> list;
+    return list;
+}
+
+void FreeOpenPreviews() {
+    std::vector<TvxPreview*> windows;
+    windows.swap(OpenPreviews());
+    for (TvxPreview* w : windows)
+        std::unique_ptr<TvxPreview>(w).reset();
+}
+
+void OpenReportPreview(TvxReport& report) {
+    if (!PreviewClass())
+        return;
+    QString caption = QStringLiteral("Anteprima");
+    if (!report.Title.isEmpty())
+        caption += QStringLiteral(" - ") + report.Title;
+    TvxPreview* window = PreviewClass()();
+    OpenPreviews().push_back(window);
+    window->setWindowTitle(caption);
+    window->setReportIsCallers(report.ModalPreview);
+    if (report.ModalPreview) {
+        window->setReport(&report);
+        window->setWindowModality(Qt::ApplicationModal);
+        QEventLoop loop;
+        QPointer<TvxPreview> guard(window);
+        QObject::connect(window, &TvxPreview::hidden, &loop, &QEventLoop::quit);
+        window->showMaximized();
+        if (guard && guard->isVisible())
+            loop.exec();
+        return;
+    }
+    // The window works on its own copy, so that the caller may prepare the
+    // report again or free it while the window stays open.
+    auto copy = std::make_unique<TvxReport>();
+    const QByteArray bytes = report.PreparedPages->SaveToBytes();
+    copy->PreparedPages->LoadFromBytes(bytes);
+    window->setPrivateReport(std::move(copy));
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    window->showMaximized();
+}
+
+void initPreviewModule() {
+    RegisterPreviewClass([] { return new TStandardPreview(); });
+    reportHooks().OpenPreview = [](TvxReport& report) { OpenReportPreview(report); };
+}
+
+} // namespace vx
