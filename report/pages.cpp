@@ -118,6 +118,10 @@ void TvxPages::LoadFromStream(ByteReader& in) {
             readObject(*this, in, tag);
         }
     }
+    // A stream without page record (cut right after its header) would
+    // leave a report without pages, which every caller assumes it has.
+    if (Count() == 0)
+        Add();
 }
 
 void TvxPages::SaveToStream(ByteWriter& out) const {

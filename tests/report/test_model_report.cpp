@@ -1,0 +1,170 @@
+// TvxReport: defaults, Clear, current report, preparation errors, datasets.
+#include "report_fixture.h"
+
+#include "report/band_view.h"
+#include "report/dataset.h"
+#include "report/memo_view.h"
+#include "report/report.h"
+#include "report/report_hooks.h"
+#include "report/values.h"
+
+namespace vx::test {
+namespace {
+
+class ModelReport : public ReportTest {};
+
+TEST_F(ModelReport, CreatedWithDefaultsAndOneDefaultPage) {
+    TvxReport report;
+    EXPECT_EQ(CurrentReport, &report);
+    EXPECT_TRUE(report.ShowProgress);
+    EXPECT_TRUE(report.ModalPreview);
+    EXPECT_TRUE(report.Scaled);
+    EXPECT_TRUE(report.DisableDataSetControls);
+    EXPECT_TRUE(report.PrintToCurrentPrinter);
+    EXPECT_FALSE(report.TwoPass);
+    ASSERT_EQ(report.Pages->Count(), 1);
+    const TvxPage& page = report.Pages->Pages(0);
+    EXPECT_EQ(page.PaperSize, 9);
+    EXPECT_EQ(page.Margins, (PageMargins{38, 38, 38, 57}));
+    EXPECT_TRUE(page.PageHeaderOnFirst);
+    EXPECT_TRUE(page.PageFooterOnLast);
+    EXPECT_TRUE(page.UseMargins);
+    EXPECT_FALSE(page.CopyCrossHeader);
+    EXPECT_FALSE(page.PrintOnPreviousPage);
+    EXPECT_EQ(page.ZoomX, 100);
+    EXPECT_EQ(page.ZoomY, 100);
+}
+
+TEST_F(ModelReport, ClearLeavesOnePageAndResetsTheTemplate) {
+    TvxReport report;
+    report.Pages->Add();
+    report.Pages->Add();
+    report.Pages->Pages(2).Add(std::make_unique<TvxMemoView>(&report));
+    report.Variables = {"Cat", " v"};
+    report.Values->AddValue();
+    report.TwoPass = report.Collate = report.Repaginate = true;
+    report.PrintToCurrentPrinter = false;
+    report.FileName = "x.vxf";
+    report.Clear();
+    ASSERT_EQ(report.Pages->Count(), 1);
+    EXPECT_EQ(report.Pages->Pages(0).PaperSize, 9);
+    EXPECT_TRUE(report.Pages->Pages(0).Objects.empty());
+    EXPECT_TRUE(report.Variables.isEmpty());
+    EXPECT_EQ(report.Values->Count(), 0);
+    EXPECT_FALSE(report.TwoPass || report.Collate || report.Repaginate);
+    EXPECT_TRUE(report.PrintToCurrentPrinter);
+    EXPECT_TRUE(report.FileName.isEmpty());
+}
+
+TEST_F(ModelReport, DestroyingAnyReportClearsCurrentReport) {
+    auto a = std::make_unique<TvxReport>();
+    TvxReport b;
+    EXPECT_EQ(CurrentReport, &b);
+    a.reset();
+    EXPECT_EQ(CurrentReport, nullptr);
+}
+
+TEST_F(ModelReport, BandNamesKeepTheirTexts) {
+    EXPECT_EQ(BandNames.size(), 22u);
+    EXPECT_EQ(BandNames[2], "Instestazione pagina");
+    EXPECT_EQ(BandNames[13], "Copertura (Sfondo)");
+    EXPECT_EQ(BandNames[21], "Nessuna");
+    EXPECT_EQ(SpecialValueNames[8], "Totale Pagine");
+    EXPECT_EQ(bandName(22), QString());
+}
+
+TEST_F(ModelReport, PreparationErrorFirstWinsWithCarriageReturns) {
+    TvxReport report;
+    CurrentPageNo = 2;
+    SetPreparationError("Dettaglio");
+    SetPreparationError("Secondo");
+    EXPECT_TRUE(ErrorRaised);
+    EXPECT_TRUE(report.Terminated);
+    // No band: the object line still appears (its ParentBand equals the
+    // absent current band) only when there is a current object.
+    EXPECT_EQ(ErrorText, QString::fromUtf8("Si è verificato un errore durante la fase di "
+                                           "preparazione\rDettaglio\rPagina: 2"));
+}
+
+TEST_F(ModelReport, PreparationErrorNamesObjectBandAndPage) {
+    TvxReport report;
+    auto* memo = report.Pages->Pages(0).Add(std::make_unique<TvxMemoView>(&report));
+    auto* band = reinterpret_cast<TvxBand*>(&report); // any address stands for a band
+    memo->ParentBand = band;
+    CurrentView = memo;
+    CurrentBand = band;
+    CurrentPageNo = 1;
+    reportHooks().BandTypeOf = [](const TvxBand&) { return 5; };
+    SetPreparationError(QString());
+    reportHooks().BandTypeOf = nullptr;
+    EXPECT_EQ(ErrorText, QString::fromUtf8("Si è verificato un errore durante la fase di "
+                                           "preparazione\rOggetto: Memo1\rBanda: Dati "
+                                           "principali\rPagina: 1"));
+}
+
+TEST_F(ModelReport, DestroyingADataBandReleasesItsDataset) {
+    TvxReport report;
+    Component form(nullptr, "Form1");
+    // One dataset without owner (destroyed), one with owner (only unlisted).
+    auto* loose = std::make_unique<TvxDataset>(nullptr).release();
+    loose->setName("Clienti");
+    report.DataSets.Add("Clienti", loose);
+    TvxDataset owned(&form);
+    owned.setName("Ordini");
+    report.DataSets.Add("Ordini", &owned);
+
+    for (const char* name : {"Clienti", "Ordini"}) {
+        auto band = std::make_unique<TvxBandView>(&report);
+        band->SetBandType(btMasterData);
+        band->FormatText = name;
+        band.reset();
+    }
+    EXPECT_EQ(report.DataSets.Count(), 0);
+    EXPECT_EQ(owned.owner(), &form);
+}
+
+TEST_F(ModelReport, ClearingDatasetsKeepsOwnedOnes) {
+    Component form(nullptr, "Form1");
+    TvxDataset owned(&form);
+    {
+        TvxReport report;
+        auto* loose = std::make_unique<TvxDataset>(nullptr).release();
+        report.DataSets.Add("B", loose);
+        report.DataSets.Add("A", &owned);
+        report.Clear();
+        EXPECT_EQ(report.DataSets.Count(), 0);
+    }
+    EXPECT_EQ(owned.owner(), &form); // still alive
+}
+
+TEST_F(ModelReport, DataSetListIsSortedWithoutRegardToCase) {
+    TvxDataSetList list;
+    int a = 0, b = 0, c = 0;
+    auto* pa = reinterpret_cast<TvxDataset*>(&a);
+    auto* pb = reinterpret_cast<TvxDataset*>(&b);
+    auto* pc = reinterpret_cast<TvxDataset*>(&c);
+    EXPECT_TRUE(list.Add("b", pb));
+    EXPECT_TRUE(list.Add("A", pa));
+    EXPECT_FALSE(list.Add("B", pc)); // the earlier entry stays
+    EXPECT_EQ(list.At(0).Name, "A");
+    EXPECT_EQ(list.Find("B"), pb);
+    EXPECT_TRUE(list.Remove(pa));
+    EXPECT_EQ(list.Count(), 1);
+}
+
+TEST_F(ModelReport, HooksRunTheHigherLayersOperations) {
+    TvxReport report;
+    int prepared = 0, shown = 0;
+    reportHooks().PrepareAndShow = [&](TvxReport& r) { prepared += &r == &report; };
+    reportHooks().OpenPreview = [&](TvxReport&) { ++shown; };
+    report.PrepareAndShow();
+    report.OpenPreview();
+    report.Prepare(); // no hook: nothing
+    reportHooks().PrepareAndShow = nullptr;
+    reportHooks().OpenPreview = nullptr;
+    EXPECT_EQ(prepared, 1);
+    EXPECT_EQ(shown, 1);
+}
+
+} // namespace
+} // namespace vx::test
