@@ -373,10 +373,15 @@ private:
         const QRect recordRect = tr->hasRect ? rectFromEdges(tr->rect.left, tr->rect.top,
                                                              tr->rect.right, tr->rect.bottom)
                                              : QRect();
+        // Only the opaque and clipping options reach the canvas, and only
+        // with a rectangle.
+        const uint32_t options =
+            recordRect.isEmpty() ? 0
+                                 : tr->options & (TextOutOption::Opaque | TextOutOption::Clipped);
         if (!spaced) {
             // As recorded, in the player's own coordinates.
             std::vector<int> dx(tr->dx.begin(), tr->dx.end());
-            canvas_.textOut(tr->reference.x(), tr->reference.y(), tr->text, tr->options, recordRect,
+            canvas_.textOut(tr->reference.x(), tr->reference.y(), tr->text, options, recordRect,
                             dx);
             player.syncCanvas();
             return RecordAction::Done;
@@ -398,7 +403,7 @@ private:
                 roundEven(tr->rect.right * req_.sx), roundEven(tr->rect.bottom * req_.sy));
         canvas_.textOut(roundEven(tr->reference.x() * req_.sx),
                         roundEven(tr->reference.y() * req_.sy), tr->text.left(spacing.count),
-                        tr->options, rect, spacing.advances);
+                        rect.isEmpty() ? 0 : options, rect, spacing.advances);
         player.syncCanvas();
         return RecordAction::Done;
     }

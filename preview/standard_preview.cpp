@@ -767,7 +767,7 @@ void TStandardPreview::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TStandardPreview::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ZoomBtn->lineEdit() && event->type() == QEvent::KeyPress) {
+    if (ZoomBtn && watched == ZoomBtn->lineEdit() && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             guarded([this] { ApplyZoomText(); });

@@ -46,7 +46,8 @@ public:
     TextMetrics textMetrics() override { return fontTextMetrics(font_); }
     int textWidth(const QString& t) override { return fontTextWidth(font_, t); }
     std::vector<int> charAdvances(const QString& t) override { return fontCharAdvances(font_, t); }
-    void textOut(int x, int y, const QString& text, uint32_t, const QRect&, const std::vector<int>& adv) override {
+    void textOut(int x, int y, const QString& text, uint32_t, const QRect&,
+                 const std::vector<int>& adv) override {
         texts.push_back({QPoint(x, y), text, adv, world_, font_, color_, background_, mode_});
     }
     void rectangle(const QRect&) override { ++shapes; }

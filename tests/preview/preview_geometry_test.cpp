@@ -91,19 +91,23 @@ TEST(PreviewGeometry, TopPageAndFraction) {
     ASSERT_TRUE(pass.hasFraction);
     EXPECT_NEAR(pass.pageFraction, 100.0 / (2970 * 794.0 / 2100.0), 1e-12);
     // The fraction does not depend on the repainted strip.
-    pass = layoutPaint(pages, view(100, 1000, 800, zmPercent, 1235), Edges{0, 790, 1000, 800}, false);
+    pass =
+        layoutPaint(pages, view(100, 1000, 800, zmPercent, 1235), Edges{0, 790, 1000, 800}, false);
     EXPECT_NEAR(pass.pageFraction, 100.0 / (2970 * 794.0 / 2100.0), 1e-12);
     // Two pages: the row's left page; the lone last page is itself.
     const ViewState two = view(50, 1000, 700, zmTwoPages, 573);
     EXPECT_EQ(layoutPaint(pages, two, kEverything, false).topPage, 3);
-    EXPECT_EQ(layoutPaint(pages, view(50, 1000, 700, zmTwoPages, 2 * 573), kEverything, false).topPage, 5);
+    EXPECT_EQ(
+        layoutPaint(pages, view(50, 1000, 700, zmTwoPages, 2 * 573), kEverything, false).topPage,
+        5);
     // A dry run draws nothing.
     EXPECT_TRUE(layoutPaint(pages, two, kEverything, true).pages.empty());
 }
 
 TEST(PreviewGeometry, OnlyPagesMeetingTheClipAreDrawn) {
     const std::vector<PageExtent> pages(4, kA4);
-    const PaintPass pass = layoutPaint(pages, view(100, 1000, 800, zmPercent, 1135), Edges{0, 0, 1000, 20}, false);
+    const PaintPass pass =
+        layoutPaint(pages, view(100, 1000, 800, zmPercent, 1135), Edges{0, 0, 1000, 20}, false);
     ASSERT_EQ(pass.pages.size(), 1u);
     EXPECT_EQ(pass.pages[0].index, 1);
 }
@@ -137,13 +141,12 @@ TEST(PreviewGeometry, ZoomTexts) {
     };
     using K = ZoomRequest::Kind;
     const Row rows[] = {
-        {"150", ',', K::Percent, 150},   {"150%", ',', K::Percent, 150},
-        {"150,0", ',', K::Percent, 150}, {"150.5", '.', K::Percent, 150.5},
-        {"12,5%", ',', K::Percent, 12.5},
-        {"15%0", ',', K::Invalid, 0},    // "%" not at the end
-        {"150%%", ',', K::Invalid, 0},   // the first "%" is not the last character
-        {"0", ',', K::Invalid, 0},       {"", ',', K::Invalid, 0},
-        {"abc", ',', K::Invalid, 0},     {"-50", ',', K::Invalid, 0}, // pasted negative
+        {"150", ',', K::Percent, 150},    {"150%", ',', K::Percent, 150},
+        {"150,0", ',', K::Percent, 150},  {"150.5", '.', K::Percent, 150.5},
+        {"12,5%", ',', K::Percent, 12.5}, {"15%0", ',', K::Invalid, 0}, // "%" not at the end
+        {"150%%", ',', K::Invalid, 0}, // the first "%" is not the last character
+        {"0", ',', K::Invalid, 0},        {"", ',', K::Invalid, 0},
+        {"abc", ',', K::Invalid, 0},      {"-50", ',', K::Invalid, 0}, // pasted negative
         {"99999", ',', K::Invalid, 0},
     };
     for (const Row& r : rows) {
