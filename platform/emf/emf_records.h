@@ -194,6 +194,12 @@ struct GradientFillRecord {
 };
 std::optional<GradientFillRecord> readGradientFill(const EmfRecord& rec);
 
+// The rectangle a drawing record starts with: its bounds in device pixels
+// (poly-shapes, regions, bitmaps, text, gradients) or, for ELLIPSE,
+// RECTANGLE, ROUNDRECT, ARC, ARCTO, CHORD and PIE, its box in logical units.
+// Nothing for records without one (and for damaged records).
+std::optional<RectL> recordBounds(const EmfRecord& rec);
+
 // Validates the content of one record for the parse (known drawing records
 // only); returns an empty string when the record is sound.
 QString validateRecord(const EmfRecord& rec);

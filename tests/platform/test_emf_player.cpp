@@ -2,8 +2,10 @@
 
 #include "platform/emf/emf_constants.h"
 #include "tests/support/emf_test_builder.h"
+#include "tests/support/paths.h"
 #include "tests/support/recording_canvas_fake.h"
 
+#include <QFile>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -366,4 +368,61 @@ TEST(EmfPlayer, ArcsChordsAndPiesBecomePaths) {
         .rec(EMR_CHORD, {0, 0, 20, 20, 20, 10, 0, 10});
     EXPECT_EQ(playCalls(b),
               (QStringList{"path 0 10,0,20,10", "path 2 10,0,20,10", "path 2 0,0,20,10"}));
+}
+
+// Writes small hand-made pictures, one per record family, as seeds of the
+// metafile fuzz target (run with --gtest_also_run_disabled_tests).
+TEST(EmfPlayer, DISABLED_WriteFuzzSeeds) {
+    std::vector<std::pair<const char*, EmfTestBuilder>> seeds;
+    {
+        EmfTestBuilder b;
+        b.rec(EMR_CREATEPEN, {1, 0, 2, 0, 0xFF}).rec(EMR_SELECTOBJECT, {1});
+        b.rec(EMR_RECTANGLE, {1, 1, 50, 50}).rec(EMR_ELLIPSE, {2, 2, 40, 40});
+        b.rec(EMR_POLYGON16, {0, 0, 9, 9, 3, 0, 0x00090000, 0x00090009});
+        b.rec(EMR_ARC, {0, 0, 20, 20, 20, 10, 10, 0}).rec(EMR_DELETEOBJECT, {1});
+        seeds.push_back({"hand-shapes.emf", b});
+    }
+    {
+        EmfTestBuilder b;
+        b.raw(EMR_EXTCREATEFONTINDIRECTW, vx::test::createFont(1, QStringLiteral("Arial"), -13));
+        b.rec(EMR_SELECTOBJECT, {1}).rec(EMR_SETTEXTALIGN, {24});
+        b.raw(EMR_EXTTEXTOUTW,
+              vx::test::extTextOutW(QStringLiteral("Totale: 12"), QPoint(5, 20),
+                                    std::vector<int>(10, 7), 4, QRect(5, 5, 80, 20)));
+        seeds.push_back({"hand-text.emf", b});
+    }
+    {
+        EmfTestBuilder b;
+        b.rec(EMR_SETMAPMODE, {MM_ANISOTROPIC}).rec(EMR_SETWINDOWEXTEX, {100, 100});
+        b.rec(EMR_SETVIEWPORTEXTEX, {50, 80}).rec(EMR_SAVEDC, {});
+        b.rec(EMR_EXTSELECTCLIPRGN, {48, 5, 32, 1, 1, 16, 0, 0, 40, 40, 0, 0, 40, 40});
+        b.rec(EMR_BEGINPATH, {}).rec(EMR_MOVETOEX, {0, 0}).rec(EMR_LINETO, {30, 0});
+        b.rec(EMR_LINETO, {30, 30}).rec(EMR_CLOSEFIGURE, {}).rec(EMR_ENDPATH, {});
+        b.rec(EMR_STROKEANDFILLPATH, {0, 0, 30, 30}).rec(EMR_RESTOREDC, {-1});
+        seeds.push_back({"hand-mapping-clip-path.emf", b});
+    }
+    {
+        QByteArray dib = vx::test::dibHeader(2, 2, 8, 1, 2);
+        dib += QByteArray::fromHex("0000ff0000ff0000");
+        const int offBits = 8 + 72 + int(dib.size());
+        dib += QByteArray::fromHex("0200000202010001");
+        QByteArray p;
+        ByteWriter w(&p);
+        for (int v : {0, 0, 9, 9, 0, 0, 0, 0, 2, 2})
+            w.i32(v);
+        for (uint32_t v : {80u, 48u, uint32_t(offBits), 8u, 0u, 0x00CC0020u})
+            w.u32(v);
+        w.i32(10);
+        w.i32(10);
+        p += dib;
+        EmfTestBuilder b;
+        b.raw(EMR_STRETCHDIBITS, p);
+        seeds.push_back({"hand-rle-bitmap.emf", b});
+    }
+    const QString dir = vx::test::sourceDir() + QStringLiteral("/fuzz/corpus/emf/");
+    for (const auto& [name, b] : seeds) {
+        QFile f(dir + QString::fromLatin1(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(b.build());
+    }
 }
