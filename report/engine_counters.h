@@ -31,6 +31,10 @@ extern TvxReport* PreparingReport;
 extern std::vector<int32_t> CollateOrder; // output page indexes in collated order
 extern Variant CurrentValue;              // value last computed for a text object; null at start
 extern Field* CurrentField;               // field the last plain-name lookup found, or none
+// The data band accumulating the aggregates of the object being pre-evaluated
+// (set only during the page builder's pre-evaluation); ExpandValue formats
+// nothing while it is set.
+extern TvxBand* AggregateBand;
 
 // What the engine provides about its run-time objects.
 struct EngineHooks {
@@ -38,8 +42,6 @@ struct EngineHooks {
     std::function<int32_t(const TvxBand*)> BandLineThrough;   // "LINETHROUGH#"
     std::function<int32_t(const TvxPage*)> PageCrossColumnNo; // "COLUMN#"
     std::function<int32_t(const TvxPage*)> PageLineCounter;   // "CURRENT#"
-    // Collate and Repaginate of the report being prepared are both set.
-    std::function<bool(const TvxReport*)> CollatedRepagination;
     // The aggregates SUM, AVG, MIN, MAX, COUNT: upper-case name, raw argument
     // texts (never null; empty for COUNT()), out value. Without the hook an
     // aggregate reports a preparation error and yields nothing.
