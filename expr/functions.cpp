@@ -1,7 +1,9 @@
 // The built-in functions of the expression language.
 #include "expr/functions.h"
+#include "expr/euro.h"
 #include "expr/evaluator.h"
 #include "expr/format.h"
+#include "expr/number_words.h"
 #include "platform/errors.h"
 #include "platform/locale_settings.h"
 
@@ -185,6 +187,28 @@ Variant fnFormatDateTime(const FunctionArgs& a) {
     return Variant(FormatDateTimePattern(a.asDateTime(1), pattern));
 }
 
+Variant fnNumberToLetter(const FunctionArgs& a) {
+    return Variant(NumberToLetter(a.value(0)));
+}
+Variant fnEuro(const FunctionArgs& a) {
+    return Variant(EuroText(a.value(0)));
+}
+Variant fnMoney(const FunctionArgs& a) {
+    return Variant(MoneyText(a.value(0)));
+}
+Variant fnMoneyToEuro(const FunctionArgs& a) {
+    return Variant(MoneyToEuroText(a.value(0)));
+}
+Variant fnMoneyToEuroVal(const FunctionArgs& a) {
+    return Variant(MoneyToEuroValue(a.value(0)));
+}
+Variant fnEuroToMoney(const FunctionArgs& a) {
+    return Variant(EuroToMoneyText(a.value(0)));
+}
+Variant fnEuroToMoneyVal(const FunctionArgs& a) {
+    return Variant(EuroToMoneyValue(a.value(0)));
+}
+
 using Table = std::map<QString, FunctionEntry>;
 
 void add(Table& t, const char* name, int minArgs, int maxArgs, BuiltinFunction body) {
@@ -237,6 +261,13 @@ Table makeTable() {
     add(t, "PHRASECASE", 1, 1, fnPhraseCase);
     add(t, "FORMATFLOAT", 2, 2, fnFormatFloat);
     add(t, "FORMATDATETIME", 2, 2, fnFormatDateTime);
+    add(t, "NUMBERTOLETTER", 1, 1, fnNumberToLetter);
+    add(t, "EURO", 1, 1, fnEuro);
+    add(t, "MONEY", 1, 1, fnMoney);
+    add(t, "MONEYTOEURO", 1, 1, fnMoneyToEuro);
+    add(t, "MONEYTOEUROVAL", 1, 1, fnMoneyToEuroVal);
+    add(t, "EUROTOMONEY", 1, 1, fnEuroToMoney);
+    add(t, "EUROTOMONEYVAL", 1, 1, fnEuroToMoneyVal);
     return t;
 }
 

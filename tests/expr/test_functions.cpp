@@ -109,6 +109,19 @@ TEST_F(FunctionsTest, ResultsAndKinds) {
     }
 }
 
+TEST_F(FunctionsTest, NumberWordsAndCurrencyFunctionsAreInTheTable) {
+    EXPECT_EQ(eval("NUMBERTOLETTER(21)"), Variant("ventuno"));
+    EXPECT_EQ(eval("EUROTOMONEYVAL(1)"), Variant(Currency::fromScaled(19362700)));
+    EXPECT_NEAR(eval("MONEYTOEUROVAL(1000000)").floatValue(), 516.46, 1e-9);
+    EXPECT_EQ(eval("EURO(1234.5)"), Variant(QStringLiteral("\u20AC 1.234,50")));
+    EXPECT_EQ(
+        failure("MONEY(1, 2)"),
+        QStringLiteral("E' stato inserito un numero di parametri errato per la funzione : MONEY"));
+    EXPECT_EQ(failure("NUMBERTOLETTER('abc')"),
+              QStringLiteral("Tipi di parametri errati nella funzione: "
+                             "NUMBERTOLETTER ('abc')"));
+}
+
 TEST_F(FunctionsTest, FracKeepsTheSignOfItsArgument) {
     EXPECT_NEAR(eval("FRAC(-2.7)").floatValue(), -0.7, 1e-12);
     EXPECT_NEAR(eval("FRAC(2.25)").floatValue(), 0.25, 1e-12);
