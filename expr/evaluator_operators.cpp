@@ -3,8 +3,10 @@
 
 #include "expr/evaluator.h"
 
+#include "platform/codepage.h"
 #include "platform/errors.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -329,6 +331,23 @@ Variant combine(ExprOp op, const Variant& left, const Variant& right) {
     return integerArithmetic(op, a.toInt64(), b.toInt64(), wide);
 }
 
+// Strings are byte strings of the system code page: order by the
+// Windows-1252 byte of each character (the euro sign is 128, below the
+// accented letters); characters the code page lacks sort after all bytes.
+int compareByCodePage(const QString& a, const QString& b) {
+    auto key = [](QChar c) -> unsigned {
+        return isCp1252Encodable(c) ? static_cast<unsigned char>(charToCp1252(c))
+                                    : 0x100u + c.unicode();
+    };
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned ka = key(a.at(i)), kb = key(b.at(i));
+        if (ka != kb)
+            return ka < kb ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
 int sign(auto a, auto b) {
     return a < b ? -1 : (a > b ? 1 : 0);
 }
@@ -352,8 +371,7 @@ int compareValues(const Variant& left, const Variant& right) {
         return sign(a.toCurrency().scaled, b.toCurrency().scaled);
     // 4. Two strings by character code, case-sensitive.
     if (ca == Cls::String && cb == Cls::String) {
-        const int c = a.stringValue().compare(b.stringValue(), Qt::CaseSensitive);
-        return c < 0 ? -1 : (c > 0 ? 1 : 0);
+        return compareByCodePage(a.stringValue(), b.stringValue());
     }
     // 5. Booleans (with a boolean or a string): false before true.
     if ((ca == Cls::Bool && (cb == Cls::Bool || cb == Cls::String)) ||

@@ -253,6 +253,8 @@ TEST_F(OperatorRulesTest, ComparisonRules) {
         {"'abc' < 'abd'", str("abc"), str("abd"), -1},
         {"'ab' < 'abc'", str("ab"), str("abc"), -1},
         {"'10' < '9' as strings", str("10"), str("9"), -1},
+        {"euro sign (byte 128) before e-acute (233)", str("\u20AC"), str("\u00E9"), -1},
+        {"euro sign after 'z'", str("\u20AC"), str("z"), 1},
         // 5. booleans: false before true
         {"false < true", Variant(false), Variant(true), -1},
         {"true = 'True'", Variant(true), str("True"), 0},
