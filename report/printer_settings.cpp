@@ -6,6 +6,8 @@
 #include "report/pages.h"
 #include "report/report.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 namespace vx {
@@ -357,6 +359,13 @@ void TPrinterSettings::SelectStoredPrinter(TvxReport* report, const QString& nam
 TPrinterSettings& PrinterSettings() {
     auto& settings = settingsStorage();
     if (!settings) {
+        // The system's printers are Qt objects that must go before the
+        // application object does (its print support goes with it).
+        static bool cleanupRegistered = false;
+        if (!cleanupRegistered && QCoreApplication::instance()) {
+            qAddPostRoutine([] { settingsStorage().reset(); });
+            cleanupRegistered = true;
+        }
         settings = std::make_unique<TPrinterSettings>(createSystemPrinterDevice());
         settings->LoadPrinterList();
     }

@@ -1,0 +1,130 @@
+#include "app/main_form.h"
+
+#include "platform/message_box.h"
+#include "report/printer_settings.h"
+#include "report/report.h"
+#include "report/report_hooks.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace vx {
+namespace {
+
+// Records the report operations the flow asks for instead of preparing or
+// showing anything.
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedHooks_ = reportHooks();
+        savedPrinter_ = ReplacePrinterSettings(std::make_unique<TPrinterSettings>());
+        reportHooks().PrepareAndShow = [this](TvxReport&) {
+            calls_ << QStringLiteral("PrepareAndShow");
+        };
+        reportHooks().OpenPreview = [this](TvxReport&) { calls_ << QStringLiteral("OpenPreview"); };
+    }
+    void TearDown() override {
+        reportHooks() = savedHooks_;
+        ReplacePrinterSettings(std::move(savedPrinter_));
+    }
+    QStringList calls_;
+    MessageBoxInterceptor boxes_;
+
+private:
+    ReportHooks savedHooks_;
+    std::unique_ptr<TPrinterSettings> savedPrinter_;
+};
+
+TEST_F(MainFormTest, StartsWithCaptionGeometryAndComponents) {
+    TMainForm form({QStringLiteral("dizeridiv")});
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("KT - DIZEridiv"));
+    EXPECT_EQ(form.pos(), QPoint(192, 114));
+    EXPECT_EQ(form.size(), QSize(222, 124));
+    EXPECT_EQ(form.font().family(), QStringLiteral("Liberation Sans"));
+    EXPECT_EQ(form.font().pixelSize(), 11);
+    struct Row {
+        const char* name;
+        const char* className;
+    } rows[] = {{"vxReport1", "TvxReport"},
+                {"vxRichObject1", "TvxRichObject"},
+                {"vxShapeObject1", "TvxShapeObject"},
+                {"vxCodeBarreObject1", "TvxCodeBarreObject"},
+                {"vxGraphObject1", "TvxGraphObject"},
+                {"vxOLEObject1", "TvxOLEObject"},
+                {"vxFramedMemoObject1", "TvxFramedMemoObject"},
+                {"vxDesigner1", "TvxDesigner"}};
+    EXPECT_EQ(form.componentCount(), 8);
+    for (const Row& r : rows) {
+        Component* c = form.findComponent(QString::fromLatin1(r.name));
+        ASSERT_NE(c, nullptr) << r.name;
+        EXPECT_EQ(c->className(), QString::fromLatin1(r.className));
+        EXPECT_EQ(c->owner(), &form);
+    }
+    TvxReport* report = form.vxReport1();
+    EXPECT_EQ(report->PixelsPerInch, 96);
+    EXPECT_TRUE(report->ModalPreview);
+    EXPECT_TRUE(report->ShowProgress);
+    EXPECT_TRUE(report->PrintToCurrentPrinter);
+    EXPECT_EQ(report->Pages->Count(), 1);
+}
+
+TEST_F(MainFormTest, MissingOrNoFilePreparesAndCloses) {
+    QTemporaryDir dir;
+    const QStringList cases[] = {
+        {QStringLiteral("dizeridiv")},
+        {QStringLiteral("dizeridiv"), QString()},
+        {QStringLiteral("dizeridiv"), dir.filePath(QStringLiteral("non esiste.vxp"))},
+        {QStringLiteral("dizeridiv"), dir.path()}, // a folder is not a file
+    };
+    for (const QStringList& args : cases) {
+        calls_.clear();
+        TMainForm form(args);
+        form.show();
+        QCoreApplication::processEvents(); // runs the show handler
+        EXPECT_EQ(calls_, QStringList{QStringLiteral("PrepareAndShow")})
+            << args.value(1).toStdString();
+        EXPECT_FALSE(form.isVisible());
+    }
+    EXPECT_TRUE(boxes_.messages().empty());
+}
+
+TEST_F(MainFormTest, ExistingFileIsLoadedAndPreviewed) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("vuoto.vxp"));
+    {
+        TvxReport writer;
+        writer.SavePreparedFile(path);
+    }
+    TMainForm form({QStringLiteral("dizeridiv"), path});
+    form.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(calls_, QStringList{QStringLiteral("OpenPreview")});
+    EXPECT_TRUE(boxes_.messages().empty());
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(MainFormTest, DamagedFileShowsErrorAndWindowStays) {
+    QTemporaryDir dir;
+    // A path with blanks, as it arrives after the platform removed the quotes.
+    const QString path = dir.filePath(QStringLiteral("rapporto rotto.vxp"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("\x05\x00\x00\x00\x07garbage", 12));
+    file.close();
+
+    TMainForm form({QStringLiteral("dizeridiv"), path, QStringLiteral("ignorato")});
+    form.show();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(boxes_.messages().size(), 1u);
+    EXPECT_EQ(boxes_.messages()[0].caption, applicationTitle());
+    EXPECT_EQ(boxes_.messages()[0].icon, MessageIcon::Error);
+    EXPECT_FALSE(boxes_.messages()[0].text.isEmpty());
+    EXPECT_TRUE(calls_.isEmpty()); // no preview
+    EXPECT_TRUE(form.isVisible());
+    form.close();
+}
+
+} // namespace
+} // namespace vx
