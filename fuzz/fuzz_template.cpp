@@ -1,0 +1,34 @@
+// libFuzzer entry: reads a report template stream from the input bytes.
+// Boxes are recorded instead of shown; the library's own exceptions (a
+// damaged header) are expected, anything else is a finding.
+#include "platform/errors.h"
+#include "platform/message_box.h"
+#include "report/library_state.h"
+#include "report/printer_settings.h"
+#include "report/report.h"
+
+#include <QGuiApplication>
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(*argc, *argv);
+    // No printers: the pseudo printer answers every paper request.
+    vx::ReplacePrinterSettings(std::make_unique<vx::TPrinterSettings>(nullptr));
+    static vx::MessageBoxInterceptor boxes;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    vx::TvxReport report;
+    try {
+        report.LoadFromBytes(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+        report.SaveToBytes();
+    } catch (const vx::VxError&) {
+    } catch (const vx::VxAbort&) {
+    }
+    vx::resetLibraryState();
+    return 0;
+}
