@@ -4,6 +4,7 @@
 #include "platform/locale_settings.h"
 #include "platform/message_box.h"
 #include "platform/painter_canvas.h"
+#include "preview/page_render.h"
 #include "preview/paint_panel.h"
 #include "report/emf_pages.h"
 #include "report/report.h"
@@ -457,18 +458,9 @@ void TStandardPreview::DrawPage(Canvas& dc, int pageIndex, const Edges& rect) {
         pageIndex >= report()->PreparedPages->Count())
         return;
     const PreparedPageInfo& info = report()->PreparedPages->Pages(pageIndex);
-    PlaybackRequest req;
-    req.pageIndex = pageIndex;
-    req.dest = rect;
-    PageScale s = pageScale(pageIndex);
-    if (pageIndex >= int(pages_.size())) {
-        // A window used only for its DrawPage (printing) has no layout yet.
-        s = preview::pageScale(PageExtent{info.PaperWidth, info.PaperHeight,
-                                          info.PictureSize.width(), info.PictureSize.height()},
-                               zoom_);
-    }
-    req.sx = s.sx;
-    req.sy = s.sy;
+    // The scales are those of the page at the current zoom, whatever the
+    // rectangle (a window used only for printing has no layout).
+    PlaybackRequest req = pageRequest(info, pageIndex, zoom_, rect);
     req.onPanel = panelCanvas_ != nullptr && &dc == panelCanvas_;
     req.clip = panelClip_;
     req.highlight = HitHighlight{Found, HitPage, RecordNumber, BlinkCount};
