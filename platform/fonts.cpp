@@ -78,6 +78,8 @@ struct SizedFont {
     double scaleX = 1; // horizontal pixels per font unit
     double scaleY = 1; // vertical pixels per font unit
     TextMetrics metrics;
+    QRawFont drawing; // at ppemY; made on first use
+    bool drawingMade = false;
 };
 
 QString faceKey(const FontSpec& f) {
@@ -184,7 +186,7 @@ double emForHeight(const FaceData& face, int height) {
     return std::max(1.0, std::floor(double(face.unitsPerEm) * height / cell + 0.5));
 }
 
-const SizedFont& sizedFont(const FontSpec& spec) {
+SizedFont& sizedFont(const FontSpec& spec) {
     struct Key {
         QString face;
         int height, width, weight;
@@ -230,7 +232,7 @@ const SizedFont& sizedFont(const FontSpec& spec) {
                        sized->scaleY));
     m.aveCharWidth = roundMetric(face.xAvgCharWidth * sized->scaleX);
     m.maxCharWidth = roundMetric(face.bboxWidth * sized->scaleX);
-    const SizedFont& result = *sized;
+    SizedFont& result = *sized;
     cache.emplace(std::move(key), std::move(sized));
     return result;
 }
@@ -338,6 +340,23 @@ QFont qfontFor(const FontSpec& spec, double scale) {
     }
     font.setKerning(false);
     return font;
+}
+
+} // namespace vx
+
+namespace vx {
+
+QRawFont fontRawFont(const FontSpec& font) {
+    SizedFont& sized = sizedFont(font);
+    if (!sized.drawingMade) {
+        sized.drawingMade = true;
+        QFont f = baseQFont(font);
+        f.setPixelSize(std::max(1, int(std::lround(sized.ppemY))));
+        sized.drawing = QRawFont::fromFont(f, QFontDatabase::Any);
+        if (sized.drawing.isValid())
+            sized.drawing.setPixelSize(sized.ppemY);
+    }
+    return sized.drawing;
 }
 
 } // namespace vx

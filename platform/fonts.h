@@ -10,6 +10,7 @@
 #include "platform/canvas.h"
 
 #include <QFont>
+#include <QRawFont>
 #include <QString>
 
 #include <utility>
@@ -46,5 +47,9 @@ double fontEmPixels(const FontSpec& font);
 // strike-out, stretch for a width; hinting off and design metrics on.
 // Escapement is not applied (the canvas rotates the painter instead).
 QFont qfontFor(const FontSpec& font, double scale = 1.0);
+
+// The face at the font's em size on the reference device (unhinted), for
+// drawing glyphs at given positions; cached per FontSpec.
+QRawFont fontRawFont(const FontSpec& font);
 
 } // namespace vx

@@ -239,6 +239,29 @@ void PainterCanvas::polyline(const std::vector<QPoint>& points) {
     state_.brush = saved;
 }
 
+void PainterCanvas::drawPath(const QPainterPath& path, PathDraw mode) {
+    if (path.isEmpty())
+        return;
+    const QPainterPath centred = path.translated(0.5, 0.5);
+    const BrushSpec savedBrush = state_.brush;
+    const PenSpec savedPen = state_.pen;
+    if (mode == PathDraw::Stroke)
+        state_.brush.style = BrushStyle::Null;
+    if (mode == PathDraw::Fill)
+        state_.pen.style = PenStyle::Null;
+    strokeAndFill(mode == PathDraw::Stroke ? QPainterPath() : centred,
+                  mode == PathDraw::Fill ? QPainterPath() : centred);
+    state_.brush = savedBrush;
+    state_.pen = savedPen;
+}
+
+void PainterCanvas::intersectClipPath(const QPainterPath& path) {
+    const QPainterPath mapped = state_.world.map(path);
+    state_.clip = state_.hasClip ? state_.clip.intersected(mapped) : mapped;
+    state_.hasClip = true;
+    applyClip();
+}
+
 void PainterCanvas::drawLineNoLastPixel(QPoint from, QPoint to) {
     // The rasteriser covers the pixels whose centres lie in (start, end]
     // along the stroke; placing the ends on pixel edges, moved by one
@@ -375,11 +398,8 @@ void PainterCanvas::drawGlyphs(const QString& text, const std::vector<int>& adv,
                                QPointF baselineStart) {
     const FontSpec& font = state_.font;
     const double em = fontEmPixels(font);
-    QFont qf = qfontFor(font, 1.0);
-    qf.setPixelSize(std::max(1, int(std::lround(em))));
-    QRawFont raw = QRawFont::fromFont(qf);
-    if (raw.isValid())
-        raw.setPixelSize(em);
+    const QFont qf = qfontFor(font, 1.0);
+    const QRawFont raw = fontRawFont(font);
 
     QList<quint32> glyphs;
     QList<QPointF> positions;

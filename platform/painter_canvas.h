@@ -74,6 +74,11 @@ public:
     void resetClip() override;
 
     void setWorldTransform(const QTransform& t) override;
+
+    // Paths: drawn through pixel centres like polygons; the clip path is
+    // taken at the current world transform.
+    void drawPath(const QPainterPath& path, PathDraw mode) override;
+    void intersectClipPath(const QPainterPath& path) override;
     QTransform worldTransform() const override { return state_.world; }
 
     // Current position (moveTo/lineTo and text with UpdateCP).
