@@ -163,6 +163,26 @@ TEST(PainterCanvas, ClipStaysWhereItWasSetWhenTransformChanges) {
     EXPECT_FALSE(s.dark(4, 5));
 }
 
+TEST(PainterCanvas, PathFillAndClipPath) {
+    Surface s;
+    QPainterPath triangle;
+    triangle.moveTo(0, 0);
+    triangle.lineTo(20, 0);
+    triangle.lineTo(0, 20);
+    triangle.closeSubpath();
+    s.canvas->setBrush(BrushSpec{BrushStyle::Solid, kBlack, 0});
+    s.canvas->drawPath(triangle, Canvas::PathDraw::Fill);
+    QPainterPath clip;
+    clip.addRect(20, 20, 10, 10);
+    s.canvas->intersectClipPath(clip);
+    s.canvas->fillRect(rectFromEdges(0, 0, 40, 40), BrushSpec{BrushStyle::Solid, kBlack, 0});
+    s.end();
+    EXPECT_TRUE(s.dark(2, 2));
+    EXPECT_FALSE(s.dark(15, 15)); // beyond the hypotenuse, outside the clip
+    EXPECT_TRUE(s.dark(25, 25));
+    EXPECT_FALSE(s.dark(35, 25));
+}
+
 TEST(PainterCanvas, EllipseWithinBoundsExclusive) {
     Surface s;
     s.canvas->setBrush(BrushSpec{BrushStyle::Solid, kBlack, 0});
