@@ -330,17 +330,23 @@ TvxExpr& TvxExpr::instance() {
 namespace {
 
 // Step 1: the counts of "(" and ")" outside single and double quotes (each
-// quote kind toggles its own state) must agree.
+// quote kind toggles its own state) must agree. A bracketed name outside
+// quotes is skipped whole, as argument splitting and the operand reader do:
+// a field such as [Dell'Orto] must not open a quote that hides the ")" after it.
 bool parenthesesBalanced(const QString& text) {
-    bool dquote = false, squote = false;
+    bool dquote = false, squote = false, bracket = false;
     qsizetype open = 0, close = 0;
     for (const QChar c : text) {
-        if (c == QLatin1Char('"'))
+        if (bracket) {
+            bracket = c != QLatin1Char(']');
+        } else if (c == QLatin1Char('"')) {
             dquote = !dquote;
-        else if (c == QLatin1Char('\''))
+        } else if (c == QLatin1Char('\'')) {
             squote = !squote;
-        else if (!dquote && !squote) {
-            if (c == QLatin1Char('('))
+        } else if (!dquote && !squote) {
+            if (c == QLatin1Char('['))
+                bracket = true;
+            else if (c == QLatin1Char('('))
                 ++open;
             else if (c == QLatin1Char(')'))
                 ++close;

@@ -252,7 +252,9 @@ TEST_F(EvaluatorTest, ResolverReceivesNamesAndRawArgumentTexts) {
         {"F([a,b], \"x,y\")", "F", QStringList{"[a,b]", " \"x,y\""}},
         {"F(G(1,2),3)", "F", QStringList{"G(1,2)", "3"}},
         {"F('(', 2)", "F", QStringList{"'('", " 2"}},
-        {"F(1, [)]", "F", QStringList{"1", " [)]"}}, // the text ends the list
+        {"F('[', 2)", "F", QStringList{"'['", " 2"}},     // "[" inside quotes opens no bracket
+        {"F([x'y], 2)", "F", QStringList{"[x'y]", " 2"}}, // quotes inside brackets do not count
+        {"F(1, [)])", "F", QStringList{"1", " [)]"}},     // brackets are opaque to every count
         {"[Total]", "Total", std::nullopt},
         {"[Sum of (x, y)]", "Sum of (x, y)", std::nullopt},
         {"Dati.clienti.\"Nome cliente\"", "Dati.clienti.\"Nome cliente\"", std::nullopt},
@@ -277,6 +279,18 @@ TEST_F(EvaluatorTest, ResolverReceivesNamesAndRawArgumentTexts) {
         EXPECT_EQ(r.calls.front().name, QString::fromUtf8(c.name)) << c.text;
         EXPECT_EQ(r.calls.front().arguments, c.arguments) << c.text;
     }
+}
+
+TEST_F(EvaluatorTest, BracketedNamesWithQuotesOrParentheses) {
+    RecordingResolver r;
+    r.values[QStringLiteral("Dell'Orto")] = Variant(2);
+    r.values[QStringLiteral("a(b")] = Variant(3);
+    ScopedExprResolver scope(r.bind());
+    // An apostrophe inside brackets opens no quote for the parenthesis check.
+    EXPECT_EQ(EvaluateExpression(QStringLiteral("([Dell'Orto] + 1) * 2")), Variant(6.0));
+    EXPECT_EQ(EvaluateExpression(QStringLiteral("[a(b] * (2)")), Variant(6.0));
+    EXPECT_EQ(errorOf(QStringLiteral("[a(b] * (2")),
+              msg(kMsgParentheses, QStringLiteral("[a(b] * (2")));
 }
 
 TEST_F(EvaluatorTest, ResolverAnswersAndEmptyValues) {
