@@ -329,19 +329,20 @@ TvxExpr& TvxExpr::instance() {
 
 namespace {
 
-// Step 1: the counts of "(" and ")" outside single and double quotes (each
-// quote kind toggles its own state) must agree. A bracketed name outside
-// quotes is skipped whole, as argument splitting and the operand reader do:
-// a field such as [Dell'Orto] must not open a quote that hides the ")" after it.
+// Step 1: the counts of "(" and ")" outside quotes must agree. Inside one
+// kind of quote the other kind is an ordinary character, and a bracketed name
+// outside quotes is skipped whole, as argument splitting does: a field such
+// as [Dell'Orto] or Dati."Dell'Orto" must not open a quote that hides the ")"
+// after it.
 bool parenthesesBalanced(const QString& text) {
     bool dquote = false, squote = false, bracket = false;
     qsizetype open = 0, close = 0;
     for (const QChar c : text) {
         if (bracket) {
             bracket = c != QLatin1Char(']');
-        } else if (c == QLatin1Char('"')) {
+        } else if (c == QLatin1Char('"') && !squote) {
             dquote = !dquote;
-        } else if (c == QLatin1Char('\'')) {
+        } else if (c == QLatin1Char('\'') && !dquote) {
             squote = !squote;
         } else if (!dquote && !squote) {
             if (c == QLatin1Char('['))

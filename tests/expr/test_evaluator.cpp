@@ -289,6 +289,9 @@ TEST_F(EvaluatorTest, BracketedNamesWithQuotesOrParentheses) {
     // An apostrophe inside brackets opens no quote for the parenthesis check.
     EXPECT_EQ(EvaluateExpression(QStringLiteral("([Dell'Orto] + 1) * 2")), Variant(6.0));
     EXPECT_EQ(EvaluateExpression(QStringLiteral("[a(b] * (2)")), Variant(6.0));
+    r.values[QStringLiteral("Dati.\"Dell'Orto\"")] = Variant(4);
+    EXPECT_EQ(EvaluateExpression(QStringLiteral("(Dati.\"Dell'Orto\" + 1) * 2")), Variant(10.0));
+    EXPECT_EQ(EvaluateExpression(QStringLiteral("('it\"s' + ')') + 'x'")), Variant("it\"s)x"));
     EXPECT_EQ(errorOf(QStringLiteral("[a(b] * (2")),
               msg(kMsgParentheses, QStringLiteral("[a(b] * (2")));
 }
