@@ -11,6 +11,7 @@
 //   string TEXT
 //   error: MESSAGE  (exit status 1)
 #include "app/vxtool/command.h"
+#include "app/vxtool/eval_library.h"
 #include "expr/evaluator.h"
 #include "platform/errors.h"
 
@@ -62,15 +63,19 @@ QString describeVariant(const Variant& v) {
 
 namespace {
 
-int runEval(const QStringList& args, QTextStream& out, QTextStream& err) {
+int runEval(const QStringList& input, QTextStream& out, QTextStream& err) {
+    // The whole library answers names: functions, variables given with
+    // --var, the data module "Dati" and FINDLOOKUP/SQL with --db.
+    QStringList args = input;
+    auto session = EvalSession::open(args, err);
+    if (!session)
+        return kExitUsage;
     if (args.size() != 1) {
-        err << "uso: vxtool eval 'ESPRESSIONE'\n";
+        err << "uso: vxtool eval 'ESPRESSIONE' [--var NOME=ESPR] [--db FILE|URL]\n";
         return kExitUsage;
     }
-    // No names are known: every identifier is "Identificatore sconosciuto".
-    ScopedExprResolver scope(ExprResolver{});
     try {
-        const Variant v = EvaluateExpression(args.front());
+        const Variant v = session->evaluate(args.front());
         out << describeVariant(v) << "\n";
         return kExitOk;
     } catch (const VxError& e) {
@@ -79,8 +84,9 @@ int runEval(const QStringList& args, QTextStream& out, QTextStream& err) {
     }
 }
 
-const CommandRegistration registration(QStringLiteral("eval"),
-                                       Command{QStringLiteral("eval 'ESPRESSIONE'"), runEval});
+const CommandRegistration registration(
+    QStringLiteral("eval"),
+    Command{QStringLiteral("eval 'ESPRESSIONE' [--var NOME=ESPR] [--db FILE|URL]"), runEval});
 
 } // namespace
 
