@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libgl-dev
   libgtest-dev googletest libbenchmark-dev
   fonts-liberation2 fontconfig
-  xvfb xauth x11-apps imagemagick
+  xvfb xauth x11-apps x11-utils imagemagick
   postgresql
   cups cups-bsd cups-client printer-driver-cups-pdf
   poppler-utils emf2svg sqlite3
