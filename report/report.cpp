@@ -1,11 +1,13 @@
 #include "report/report.h"
 
+#include "expr/evaluator.h"
 #include "platform/database.h"
 #include "platform/errors.h"
 #include "platform/message_box.h"
 #include "report/band_view.h"
 #include "report/emf_pages.h"
 #include "report/library_state.h"
+#include "report/name_resolver.h"
 #include "report/report_hooks.h"
 #include "report/template_messages.h"
 #include "report/values.h"
@@ -15,6 +17,10 @@
 namespace vx {
 
 namespace {
+// The report whose resolver the evaluator holds: a report being destroyed
+// takes its resolver away so that no evaluation reaches a freed report.
+TvxReport* resolverReport = nullptr;
+
 // A dataset record is at least a kind byte, a name length byte and the
 // 8-byte range: a count larger than the bytes left allow is damage.
 constexpr size_t kMinDataSetRecord = 10;
@@ -26,6 +32,8 @@ TvxReport::TvxReport(Component* owner) : Component(owner) {
     Pages = std::make_unique<TvxPages>(this);
     PreparedPages = std::make_unique<TvxEMFPages>(this);
     CurrentReport = this;
+    SetExprResolver(MakeReportResolver(this));
+    resolverReport = this;
     if (reportHooks().InstallResolver)
         reportHooks().InstallResolver(*this);
     Clear();
@@ -39,6 +47,10 @@ TvxReport::~TvxReport() {
     Pages.reset();
     ClearDataSets();
     CurrentReport = nullptr;
+    if (resolverReport == this) {
+        SetExprResolver(nullptr);
+        resolverReport = nullptr;
+    }
 }
 
 void TvxReport::Clear() {

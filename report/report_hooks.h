@@ -32,8 +32,7 @@ struct ReportHooks {
     // formatted with the object's FormatCode and FormatText (ExpandValue).
     std::function<QString(const QString& expression, int32_t formatCode, const QString& formatText)>
         ExpandValue;
-    // functions: makes the report the evaluator's resolver of names and
-    // functions (called when a report is created).
+    // Called when a report is created, after it installed its resolver.
     std::function<void(TvxReport&)> InstallResolver;
     // designer: told after a template was loaded or saved.
     std::function<void(TvxReport&)> TemplateChanged;

@@ -3,6 +3,7 @@
 #include "template_builder.h"
 
 #include "platform/component.h"
+#include "platform/database.h"
 #include "platform/errors.h"
 #include "report/band_view.h"
 #include "report/dataset.h"
@@ -377,6 +378,54 @@ TEST_F(TemplateStream, StringListsInBothLayouts) {
     EXPECT_EQ(bytes, QByteArray("\x02\x00\x02\x00\xE8\x80\x00\x00", 8));
     ByteReader back(bytes);
     EXPECT_EQ(ReadStringList(back, StringListLayout::Current), QStringList({"è€", ""}));
+}
+
+} // namespace
+} // namespace vx::test
+
+namespace vx::test {
+namespace {
+
+// A database dataset without rows, enough to be bound by path.
+class EmptyDataSet : public DataSet {
+public:
+    using DataSet::DataSet;
+
+protected:
+    std::vector<Column> startWalk() override { return {}; }
+    bool fetchRow(QVariant*) override { return false; }
+    void endWalk() override {}
+};
+
+TEST_F(TemplateStream, DatabaseDatasetRecordsBindByPathWithTheirFilter) {
+    Component module(nullptr, "Dati", ComponentKind::DataModule);
+    registerModule(&module);
+    EmptyDataSet table(&module);
+    table.setName("clienti");
+    QByteArray saved;
+    {
+        TvxReport report;
+        auto* db = std::make_unique<TvxDBDataSet>(nullptr).release();
+        db->setName("Clienti");
+        db->SetDataSet(&table);
+        db->Filtered = true;
+        db->Filter = "[saldo] > 0";
+        db->RangeBegin = rbCurrent;
+        report.DataSets.Add("Clienti", db);
+        saved = report.SaveToBytes();
+    }
+    TvxReport copy;
+    copy.LoadFromBytes(saved);
+    EXPECT_TRUE(messages().empty());
+    auto* db = dynamic_cast<TvxDBDataSet*>(copy.DataSets.Find("clienti"));
+    ASSERT_TRUE(db);
+    EXPECT_EQ(db->dataSetRef(), &table);
+    EXPECT_TRUE(db->Filtered);
+    EXPECT_EQ(db->Filter, "[saldo] > 0");
+    EXPECT_EQ(db->RangeBegin, rbCurrent);
+    EXPECT_EQ(db->DataSetPath(), "Dati.clienti");
+    copy.Clear();
+    unregisterModule(&module);
 }
 
 } // namespace
