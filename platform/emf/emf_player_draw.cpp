@@ -35,6 +35,18 @@ QRect positiveExtent(const QRect& r) {
     return QRect(w < 0 ? r.x() + w : r.x(), h < 0 ? r.y() + h : r.y(), std::abs(w), std::abs(h));
 }
 
+// The rectangles of a region as one path (device pixels).
+QPainterPath regionPath(const RegionData& region) {
+    QPainterPath p;
+    if (region.rects.size() > kMaxRegionRects) {
+        p.addRect(QRectF(qrectFromEdges(region.bounds)));
+        return p;
+    }
+    for (const QRect& q : region.rects)
+        p.addRect(q);
+    return p;
+}
+
 } // namespace
 
 void EmfPlayer::Impl::playPoly(const EmfRecord& rec, bool p16) {
@@ -296,10 +308,7 @@ void EmfPlayer::Impl::playClipRecord(uint32_t type, ByteReader& r, const EmfReco
             }
             return;
         }
-        QPainterPath p;
-        for (const QRect& q : c->region.rects)
-            p.addRect(q);
-        return combineClip(p, c->mode);
+        return combineClip(regionPath(c->region), c->mode);
     }
     case EMR_SELECTCLIPPATH: {
         const uint32_t mode = r.u32();
@@ -329,9 +338,7 @@ void EmfPlayer::Impl::playRegion(const EmfRecord& rec) {
     auto f = readFillRgn(rec);
     if (!f || f->region.rects.empty())
         return;
-    QPainterPath p;
-    for (const QRect& q : f->region.rects)
-        p.addRect(q);
+    const QPainterPath p = regionPath(f->region);
     BrushSpec brush = st.dc.brush;
     if (rec.type != EMR_PAINTRGN) {
         const uint32_t h = f->brushHandle;
@@ -527,7 +534,7 @@ void EmfPlayer::Impl::drawText(const TextRecord& t) {
                 width += a;
         else
             width = canvas->textWidth(t.text);
-        dc.currentPosition.rx() += int(std::clamp<int64_t>(width, INT32_MIN / 2, INT32_MAX / 2));
+        dc.currentPosition.rx() = clampCoord(dc.currentPosition.x() + width);
     }
 }
 

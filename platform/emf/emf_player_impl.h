@@ -24,6 +24,11 @@ inline constexpr uint32_t SRCCOPY = 0x00CC0020, NOTSRCCOPY = 0x00330008, PATCOPY
 // Region modes (RGN_*).
 inline constexpr uint32_t RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5;
 
+// Regions with more rectangles than this are taken as their bounding
+// rectangle: clip arithmetic on paths grows with the rectangles' count, and
+// the regions GDI programs record stay far below it.
+inline constexpr size_t kMaxRegionRects = 4096;
+
 // A rectangle standing for "no clip" when something is excluded from it.
 inline const QRectF kEverything(-1e8, -1e8, 2e8, 2e8);
 
@@ -178,7 +183,7 @@ struct EmfPlayer::Impl {
         default:
             break;
         }
-        return QTransform::fromTranslate(-dc.windowOrg.x(), -dc.windowOrg.y()) *
+        return QTransform::fromTranslate(-double(dc.windowOrg.x()), -double(dc.windowOrg.y())) *
                QTransform::fromScale(sx, sy) *
                QTransform::fromTranslate(dc.viewportOrg.x(), dc.viewportOrg.y());
     }

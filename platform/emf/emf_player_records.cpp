@@ -52,7 +52,7 @@ void EmfPlayer::Impl::play(const EmfRecord& rec) {
     case EMR_MODIFYWORLDTRANSFORM:
         return playMapping(rec.type, r);
     case EMR_SETPIXELV: {
-        const int x = r.i32(), y = r.i32();
+        const int x = clampCoord(r.i32()), y = clampCoord(r.i32());
         const Color c = r.u32() & 0xFFFFFF;
         if (r.ok() && !st.inPath)
             canvas->fillRect(QRect(x, y, 1, 1), BrushSpec{BrushStyle::Solid, c, 0});
@@ -96,7 +96,7 @@ void EmfPlayer::Impl::play(const EmfRecord& rec) {
         dc.clockwiseArcs = r.u32() == 2;
         return;
     case EMR_MOVETOEX: {
-        const int x = r.i32(), y = r.i32();
+        const int x = clampCoord(r.i32()), y = clampCoord(r.i32());
         if (!r.ok())
             return;
         dc.currentPosition = QPoint(x, y);
@@ -104,7 +104,7 @@ void EmfPlayer::Impl::play(const EmfRecord& rec) {
         return;
     }
     case EMR_LINETO: {
-        const int x = r.i32(), y = r.i32();
+        const int x = clampCoord(r.i32()), y = clampCoord(r.i32());
         if (!r.ok())
             return;
         if (st.inPath) {

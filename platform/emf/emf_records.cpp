@@ -25,8 +25,8 @@ QPoint readPoint(ByteReader& r, bool points16) {
         const int x = r.i16();
         return QPoint(x, r.i16());
     }
-    const int x = r.i32();
-    return QPoint(x, r.i32());
+    const int x = clampCoord(r.i32());
+    return QPoint(x, clampCoord(r.i32()));
 }
 
 // Reads n points after checking that they fit in what is left, so a huge
@@ -281,6 +281,14 @@ std::optional<FontRecord> readExtCreateFont(const EmfRecord& rec) {
         name.append(QChar(c));
     }
     s.face = name;
+    // Sizes and angles are kept to what a page can show, so that a damaged
+    // record cannot ask the painter for a glyph of millions of pixels.
+    constexpr int kMaxFontSize = 1 << 16;
+    s.height = std::clamp(s.height, -kMaxFontSize, kMaxFontSize);
+    s.width = std::clamp(s.width, 0, kMaxFontSize);
+    s.escapement %= 3600;
+    s.orientation %= 3600;
+    s.weight = std::clamp(s.weight, 0, 1000);
     return f;
 }
 

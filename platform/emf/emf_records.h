@@ -35,10 +35,10 @@ inline constexpr uint32_t kEtoGlyphIndex = 0x10;
 
 RectL readRectL(ByteReader& r);
 
-// Coordinates are limited to +-2^30 before they become QRects, whose edge
+// Coordinates are limited to +-2^29 before they become QRects, whose edge
 // arithmetic (x + width - 1) must not overflow; no page comes near.
 inline int clampCoord(int64_t v) {
-    constexpr int64_t kLimit = int64_t(1) << 30;
+    constexpr int64_t kLimit = int64_t(1) << 29;
     return int(std::clamp<int64_t>(v, -kLimit, kLimit));
 }
 // A RECTL with exclusive right and bottom edges (as GDI calls take them).

@@ -5,11 +5,13 @@
 #include "platform/emf/emf_player.h"
 #include "platform/emf/emf_text.h"
 #include "platform/errors.h"
+#include "platform/painter_canvas.h"
 #include "tests/support/paths.h"
 #include "tests/support/recording_canvas_fake.h"
 
 #include <QDir>
 #include <QFile>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -28,6 +30,8 @@ QStringList corpusFiles(const QString& sub) {
         out << dir + QChar('/') + sub + QChar('/') + name;
     return out;
 }
+
+constexpr qsizetype kMaxPaintedBytes = 1 << 20;
 
 QByteArray readAll(const QString& path) {
     QFile f(path);
@@ -56,6 +60,15 @@ TEST(EmfCorpus, ValidPicturesParsePlayAndGiveTheirText) {
         player.play(canvas, QRectF(0, 0, 800, 600));
         EXPECT_EQ(canvas.level, 0);
         texts += int(extractText(pic).size());
+        // Painted onto an image too, except the largest pictures (their tens of
+        // thousands of text runs would only make the suite slow).
+        if (pic.bytes().size() <= kMaxPaintedBytes) {
+            QImage img(400, 300, QImage::Format_ARGB32_Premultiplied);
+            img.fill(Qt::white);
+            QPainter painter(&img);
+            PainterCanvas pc(painter);
+            EmfPlayer(pic).play(pc, QRectF(0, 0, 400, 300));
+        }
     }
     EXPECT_GT(texts, 1000);
 }
