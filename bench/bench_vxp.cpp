@@ -1,0 +1,139 @@
+// Prepared reports: loading a large file with its page metrics, and playing
+// one text-dense page into an image at 100 %.
+//
+// The 1000-page file (about 30 MB of text-dense pages) is generated once
+// into a temporary folder. Load reports the peak resident memory growth as
+// a counter (target: at most about 1.5 x the file size).
+
+#include "platform/emf/emf_player.h"
+#include "platform/emf/recording_canvas.h"
+#include "platform/painter_canvas.h"
+#include "report/emf_pages.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+using namespace vx;
+
+constexpr int kPages = 1000;
+
+// A4 page with 60 lines of 6 cells of text, lines and a shaded band.
+void drawDensePage(Canvas& c, int page) {
+    c.setBackgroundMode(BackgroundMode::Transparent);
+    FontSpec f;
+    f.height = -11;
+    c.setFont(f);
+    for (int row = 0; row < 60; ++row) {
+        const int y = 40 + row * 17;
+        if (row % 2)
+            c.fillRect(rectFromEdges(30, y, 763, y + 17),
+                       BrushSpec{BrushStyle::Solid, rgb(240, 240, 240), 0});
+        for (int col = 0; col < 6; ++col) {
+            const QRect cell = rectFromEdges(30 + col * 122, y, 30 + (col + 1) * 122, y + 17);
+            c.textOut(cell.left() + 3, y + 2,
+                      QStringLiteral("Pag. %1 riga %2 colonna %3 – € %4,%5")
+                          .arg(page)
+                          .arg(row)
+                          .arg(col)
+                          .arg(row * 37 + col)
+                          .arg(col * 7 % 100, 2, 10, QLatin1Char('0')),
+                      TextOutOption::Clipped, cell);
+        }
+        c.setPen(PenSpec{PenStyle::Solid, 1, rgb(180, 180, 180)});
+        c.moveTo(30, y + 16);
+        c.lineTo(763, y + 16);
+    }
+}
+
+struct BigFile {
+    QTemporaryDir dir;
+    QString name;
+    qint64 size = 0;
+    BigFile() {
+        preparedPrinterAccess().SelectedPrinterName = [] {
+            return QStringLiteral("Stampante predefinita");
+        };
+        TvxEMFPages pages;
+        PreparedPageSetup setup;
+        setup.PageMetrics.ScreenWidth = 793;
+        setup.PageMetrics.ScreenHeight = 1122;
+        for (int i = 0; i < kPages; ++i) {
+            PreparedPageInfo& p = pages.Add(setup);
+            drawDensePage(*p.PictureCanvas, i + 1);
+            pages.ClosePage(i);
+        }
+        name = dir.filePath(QStringLiteral("grande.vxp"));
+        SavePreparedPages(pages, name);
+        size = QFile(name).size();
+    }
+};
+
+BigFile& bigFile() {
+    static BigFile file;
+    return file;
+}
+
+// A field of /proc/self/status in kB ("VmRSS", "VmHWM").
+long statusKb(const char* field) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return 0;
+    const QByteArray key = QByteArray(field) + ':';
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+// Resets the peak resident size (VmHWM) to the current one.
+void resetPeakRss() {
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
+}
+
+void BM_LoadPreparedFile(benchmark::State& state) {
+    BigFile& file = bigFile();
+    long growthKb = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        resetPeakRss();
+        const long before = statusKb("VmRSS");
+        state.ResumeTiming();
+        TvxEMFPages pages;
+        LoadPreparedPages(pages, file.name);
+        benchmark::DoNotOptimize(pages.Count());
+        growthKb = std::max(growthKb, statusKb("VmHWM") - before);
+    }
+    state.counters["file_MB"] = double(file.size) / (1024 * 1024);
+    state.counters["peak_rss_growth_MB"] = double(growthKb) / 1024;
+    state.counters["growth_per_file_size"] = double(growthKb) * 1024 / double(file.size);
+}
+BENCHMARK(BM_LoadPreparedFile)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_PlayDensePage(benchmark::State& state) {
+    BigFile& file = bigFile();
+    TvxEMFPages pages;
+    LoadPreparedPages(pages, file.name);
+    const emf::EmfPicture& picture = pages.Pages(500).Picture;
+    QImage image(793, 1122, QImage::Format_RGB32);
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        PainterCanvas canvas(painter);
+        emf::EmfPlayer player(picture);
+        player.play(canvas, QRectF(0, 0, 793, 1122));
+    }
+}
+BENCHMARK(BM_PlayDensePage)->Unit(benchmark::kMillisecond);
+
+} // namespace
