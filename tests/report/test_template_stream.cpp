@@ -430,3 +430,36 @@ TEST_F(TemplateStream, DatabaseDatasetRecordsBindByPathWithTheirFilter) {
 
 } // namespace
 } // namespace vx::test
+
+namespace vx::test {
+namespace {
+
+// Flipped and overwritten bytes anywhere in a valid template: the reader
+// either loads something or raises the library's error, never anything else.
+TEST_F(TemplateStream, RandomDamageIsRefusedCleanly) {
+    TvxReport source;
+    buildSample(source);
+    const QByteArray full = source.SaveToBytes();
+    uint32_t state = 12345;
+    auto next = [&state] { return state = state * 1103515245u + 12345u; };
+    for (int round = 0; round < 1500; ++round) {
+        QByteArray bytes = full;
+        const int edits = 1 + int(next() % 4);
+        for (int e = 0; e < edits; ++e) {
+            const qsizetype at = qsizetype(next() % uint32_t(bytes.size()));
+            bytes[at] = (next() & 1) ? char(next() >> 8) : char(0xFF);
+        }
+        clearMessages();
+        TvxReport report;
+        try {
+            report.LoadFromBytes(bytes);
+        } catch (const VxError&) {
+            continue;
+        }
+        ASSERT_GE(report.Pages->Count(), 1) << round;
+        report.SaveToBytes(); // whatever was read can be written again
+    }
+}
+
+} // namespace
+} // namespace vx::test
