@@ -521,6 +521,13 @@ void EmfPlayer::Impl::drawText(const TextRecord& t) {
             canvas->fillRect(rect, BrushSpec{BrushStyle::Solid, dc.backgroundColor, 0});
         return;
     }
+    const QTransform toDest = logicalToDest();
+    const double scale = std::max({std::abs(toDest.m11()), std::abs(toDest.m12()),
+                                   std::abs(toDest.m21()), std::abs(toDest.m22())});
+    const FontSpec& font = dc.font;
+    const double em = std::max(std::abs(double(font.height)), double(font.width) * 2.0);
+    if (em * scale > kMaxGlyphPixels)
+        return;
     std::vector<int> advances(t.dx.begin(), t.dx.end());
     QPoint at = t.reference;
     const bool updateCp = dc.textAlign & TextAlign::UpdateCP;

@@ -29,6 +29,11 @@ inline constexpr uint32_t RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RG
 // the regions GDI programs record stay far below it.
 inline constexpr size_t kMaxRegionRects = 4096;
 
+// Text whose characters would be taller or wider than this many pixels on
+// the destination is not drawn: no page shows such glyphs, and rendering one
+// takes seconds and a glyph image of gigabytes (damaged font records).
+inline constexpr double kMaxGlyphPixels = 8192;
+
 // A rectangle standing for "no clip" when something is excluded from it.
 inline const QRectF kEverything(-1e8, -1e8, 2e8, 2e8);
 

@@ -283,7 +283,7 @@ std::optional<FontRecord> readExtCreateFont(const EmfRecord& rec) {
     s.face = name;
     // Sizes and angles are kept to what a page can show, so that a damaged
     // record cannot ask the painter for a glyph of millions of pixels.
-    constexpr int kMaxFontSize = 1 << 16;
+    constexpr int kMaxFontSize = 1 << 14;
     s.height = std::clamp(s.height, -kMaxFontSize, kMaxFontSize);
     s.width = std::clamp(s.width, 0, kMaxFontSize);
     s.escapement %= 3600;
