@@ -8,8 +8,28 @@
 
 namespace vx {
 
+namespace {
+
+// The application object: an exception that leaves an event handler goes to
+// the general error handler (its message in a box), and the message loop
+// goes on.
+class Application : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (...) {
+            handleApplicationException(std::current_exception());
+            return false;
+        }
+    }
+};
+
+} // namespace
+
 int runApplication(int argc, char** argv) {
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("DIZEridiv"));
     setApplicationTitle(QStringLiteral("DIZEridiv"));
     initLibrary();
