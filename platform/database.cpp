@@ -45,6 +45,62 @@ QByteArray Field::asBytes() const {
 
 namespace {
 
+// Reads n decimal digits at pos; -1 when they are not all digits.
+int digits(const QString& s, qsizetype pos, int n) {
+    if (pos < 0 || pos + n > s.size())
+        return -1;
+    int v = 0;
+    for (int i = 0; i < n; ++i) {
+        const char16_t c = s.at(pos + i).unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        v = v * 10 + (c - u'0');
+    }
+    return v;
+}
+
+// Text dates as SQLite stores them: "YYYY-MM-DD", optionally followed by
+// "T" or a blank and "HH:MM[:SS[.fff]]", or a bare time. The result keeps
+// the stored wall-clock date and time with a UTC time spec: reading a
+// local-time QDateTime asks the C library for the zone on every row, which
+// costs more than the whole rest of the walk.
+QDateTime parseStoredDateTime(const QString& raw) {
+    const QString text = raw.trimmed();
+    QDate date(1899, 12, 30);
+    qsizetype pos = 0;
+    if (text.size() >= 10 && text.at(4) == QLatin1Char('-') && text.at(7) == QLatin1Char('-')) {
+        date = QDate(digits(text, 0, 4), digits(text, 5, 2), digits(text, 8, 2));
+        if (!date.isValid())
+            return QDateTime();
+        if (text.size() == 10)
+            return QDateTime(date, QTime(0, 0), Qt::UTC);
+        if (text.at(10) != QLatin1Char('T') && text.at(10) != QLatin1Char(' '))
+            return QDateTime();
+        pos = 11;
+    }
+    const int h = digits(text, pos, 2);
+    const int mi = pos + 2 < text.size() && text.at(pos + 2) == QLatin1Char(':')
+                       ? digits(text, pos + 3, 2)
+                       : -1;
+    if (h < 0 || mi < 0)
+        return QDateTime();
+    int sec = 0, ms = 0;
+    qsizetype at = pos + 5;
+    if (at < text.size() && text.at(at) == QLatin1Char(':')) {
+        sec = digits(text, at + 1, 2);
+        at += 3;
+        if (at < text.size() && text.at(at) == QLatin1Char('.')) {
+            int scale = 100;
+            for (++at; at < text.size() && text.at(at).isDigit(); ++at, scale /= 10)
+                ms += scale * (text.at(at).unicode() - u'0');
+        }
+    }
+    if (at < text.size() && text.at(at) != QLatin1Char('Z'))
+        return QDateTime(); // zones other than Z are not stored by this program
+    const QTime time(h, mi, sec < 0 ? -1 : sec, ms);
+    return time.isValid() ? QDateTime(date, time, Qt::UTC) : QDateTime();
+}
+
 // Values of date-time, boolean and currency columns arrive in the storage
 // type of the back end (SQLite keeps dates as text and booleans as integers);
 // they are converted once, when the row enters the window.
@@ -61,20 +117,7 @@ QVariant convertToKind(const QVariant& v, FieldKind kind) {
         case QMetaType::QTime:
             return QDateTime(QDate(1899, 12, 30), v.toTime());
         default: {
-            QString text = v.toString().trimmed();
-            if (text.size() > 10 && text.at(10) == QLatin1Char(' '))
-                text[10] = QLatin1Char('T');
-            QDateTime dt = QDateTime::fromString(text, Qt::ISODateWithMs);
-            if (!dt.isValid()) {
-                const QDate d = QDate::fromString(text, Qt::ISODate);
-                if (d.isValid())
-                    dt = QDateTime(d, QTime(0, 0));
-            }
-            if (!dt.isValid()) {
-                const QTime t = QTime::fromString(text, Qt::ISODateWithMs);
-                if (t.isValid())
-                    dt = QDateTime(QDate(1899, 12, 30), t);
-            }
+            const QDateTime dt = parseStoredDateTime(v.toString());
             return dt.isValid() ? QVariant(dt) : v;
         }
         }
@@ -407,6 +450,13 @@ void DataSet::removeListener(int id) {
 }
 
 void DataSet::notify(DataSetEvent event) {
+    if (listeners_.empty())
+        return;
+    if (listeners_.size() == 1) { // the usual case, once per row: no allocation
+        Listener fn = listeners_.front().fn;
+        fn(this, event);
+        return;
+    }
     // A listener may remove itself (or others) while being called: iterate
     // over a copy of the ids and look each one up again.
     std::vector<int> ids;

@@ -47,7 +47,11 @@
 //   first column. Template dataset paths such as "Dati.clienti" then resolve.
 //
 // Field values come out as QVariant plus a FieldKind; conversion into the
-// expression value type happens above this layer.
+// expression value type happens above this layer. Date-time values carry the
+// stored wall-clock date and time: read them with date() and time(), not as
+// instants (their time spec depends on the back end).
+//
+// Only the thread that opened a database may use it and its datasets.
 
 #include "platform/component.h"
 

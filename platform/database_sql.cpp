@@ -221,7 +221,19 @@ void Database::execBatch(const QString& sql, const std::vector<std::vector<QVari
 }
 
 QStringList Database::tables() const {
-    QStringList list = QSqlDatabase::database(connection_, false).tables(QSql::Tables);
+    QStringList list;
+    if (kind_ == Kind::PostgreSql) {
+        // The tables of the schema in use (search_path), unqualified; QtSql
+        // would qualify every schema but "public".
+        QSqlQuery q(QSqlDatabase::database(connection_, false));
+        if (q.exec(QStringLiteral(
+                "SELECT table_name FROM information_schema.tables "
+                "WHERE table_schema = current_schema() AND table_type = 'BASE TABLE'")))
+            while (q.next())
+                list << q.value(0).toString();
+    } else {
+        list = QSqlDatabase::database(connection_, false).tables(QSql::Tables);
+    }
     list.removeIf([](const QString& t) { return t.startsWith(QLatin1String("sqlite_")); });
     list.sort(Qt::CaseInsensitive);
     return list;

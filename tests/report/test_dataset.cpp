@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 using namespace vx;
-using vx::test::DatasetFixture;
 
 namespace {
 
@@ -106,9 +105,9 @@ TEST(DatasetNames, OwnerlessDatasetsNameThemselvesUniquely) {
 
 // ---------------------------------------------------------------- database datasets
 
-using DBDataSetTest = DatasetFixture;
+using DBDataSetTest = vx::test::DatasetBackendFixture;
 
-TEST_F(DBDataSetTest, WalksEveryRecordAndClosesWhatItOpened) {
+TEST_P(DBDataSetTest, WalksEveryRecordAndClosesWhatItOpened) {
     TvxDBDataSet ds;
     ds.SetDataSet(&clienti());
     ASSERT_FALSE(clienti().active());
@@ -125,7 +124,7 @@ TEST_F(DBDataSetTest, WalksEveryRecordAndClosesWhatItOpened) {
     EXPECT_FALSE(clienti().controlsDisabled());
 }
 
-TEST_F(DBDataSetTest, ControlsAreDisabledOnlyWhenEnabledBeforeAndAsked) {
+TEST_P(DBDataSetTest, ControlsAreDisabledOnlyWhenEnabledBeforeAndAsked) {
     struct Case {
         bool option, disabledBefore, disabledDuring, disabledAfter;
     } cases[] = {
@@ -148,7 +147,7 @@ TEST_F(DBDataSetTest, ControlsAreDisabledOnlyWhenEnabledBeforeAndAsked) {
     }
 }
 
-TEST_F(DBDataSetTest, RangesFromAndToTheHostsCurrentRecord) {
+TEST_P(DBDataSetTest, RangesFromAndToTheHostsCurrentRecord) {
     struct Case {
         TRangeBegin begin;
         TRangeEnd end;
@@ -179,7 +178,7 @@ TEST_F(DBDataSetTest, RangesFromAndToTheHostsCurrentRecord) {
     }
 }
 
-TEST_F(DBDataSetTest, PriorUnderCurrentEndMarksTheStartRecord) {
+TEST_P(DBDataSetTest, PriorUnderCurrentEndMarksTheStartRecord) {
     clienti().open();
     clienti().setRecNo(2);
     TvxDBDataSet ds;
@@ -196,7 +195,7 @@ TEST_F(DBDataSetTest, PriorUnderCurrentEndMarksTheStartRecord) {
     ds.EndUse();
 }
 
-TEST_F(DBDataSetTest, IsLastRecordUsesTheRecordCount) {
+TEST_P(DBDataSetTest, IsLastRecordUsesTheRecordCount) {
     TvxDBDataSet ds;
     ds.SetDataSet(&clienti());
     ds.StartUse();
@@ -207,7 +206,7 @@ TEST_F(DBDataSetTest, IsLastRecordUsesTheRecordCount) {
     ds.EndUse();
 }
 
-TEST_F(DBDataSetTest, FilterSkipsRecordsBothWays) {
+TEST_P(DBDataSetTest, FilterSkipsRecordsBothWays) {
     SetFilterEvaluator([this](const QString& expr) {
         EXPECT_EQ(expr, QStringLiteral("PARI"));
         return clienti().fieldValue(QStringLiteral("id")).toInt() % 2 == 0;
@@ -227,7 +226,7 @@ TEST_F(DBDataSetTest, FilterSkipsRecordsBothWays) {
     SetFilterEvaluator(nullptr);
 }
 
-TEST_F(DBDataSetTest, FilterFalseEverywhereLeavesTheDatasetAtItsEnd) {
+TEST_P(DBDataSetTest, FilterFalseEverywhereLeavesTheDatasetAtItsEnd) {
     SetFilterEvaluator([](const QString&) { return false; });
     TvxDBDataSet ds;
     ds.SetDataSet(&clienti());
@@ -247,7 +246,7 @@ TEST_F(DBDataSetTest, FilterFalseEverywhereLeavesTheDatasetAtItsEnd) {
     SetFilterEvaluator(nullptr);
 }
 
-TEST_F(DBDataSetTest, FailingFilterRaisesTheBandFilterError) {
+TEST_P(DBDataSetTest, FailingFilterRaisesTheBandFilterError) {
     SetFilterEvaluator([this](const QString&) -> bool {
         if (clienti().recNo() == 3)
             throw VxError(QStringLiteral("divisione per zero"));
@@ -269,7 +268,7 @@ TEST_F(DBDataSetTest, FailingFilterRaisesTheBandFilterError) {
     SetFilterEvaluator(nullptr);
 }
 
-TEST_F(DBDataSetTest, DefaultFilterGoesThroughTheExpressionEvaluator) {
+TEST_P(DBDataSetTest, DefaultFilterGoesThroughTheExpressionEvaluator) {
     TvxDBDataSet ds;
     ds.SetDataSet(&clienti());
     ds.Filtered = true;
@@ -286,7 +285,7 @@ TEST_F(DBDataSetTest, DefaultFilterGoesThroughTheExpressionEvaluator) {
     ds.EndUse();
 }
 
-TEST_F(DBDataSetTest, GetDataSetMessages) {
+TEST_P(DBDataSetTest, GetDataSetMessages) {
     TvxDBDataSet ds(form.get());
     ds.setName(QStringLiteral("vxClienti"));
     EXPECT_EQ(ds.GetDataSet(), nullptr);
@@ -306,7 +305,7 @@ TEST_F(DBDataSetTest, GetDataSetMessages) {
     ds.EndUse();
 }
 
-TEST_F(DBDataSetTest, OpenFailureIsReportedAndAFixedQueryWorksAgain) {
+TEST_P(DBDataSetTest, OpenFailureIsReportedAndAFixedQueryWorksAgain) {
     SqlDataSet query;
     query.setName(QStringLiteral("qFatture"));
     query.setDatabase(&module->database());
@@ -328,7 +327,7 @@ TEST_F(DBDataSetTest, OpenFailureIsReportedAndAFixedQueryWorksAgain) {
     EXPECT_FALSE(query.active());
 }
 
-TEST_F(DBDataSetTest, DestroyedDatabaseDatasetIsForgotten) {
+TEST_P(DBDataSetTest, DestroyedDatabaseDatasetIsForgotten) {
     auto query = std::make_unique<SqlDataSet>();
     TvxDBDataSet ds;
     ds.SetDataSet(query.get());
@@ -338,14 +337,14 @@ TEST_F(DBDataSetTest, DestroyedDatabaseDatasetIsForgotten) {
     EXPECT_FALSE(ds.Eof()); // no dataset: only the base answer counts
 }
 
-TEST_F(DBDataSetTest, DataSourcePathNamesOwnerAndDataset) {
+TEST_P(DBDataSetTest, DataSourcePathNamesOwnerAndDataset) {
     TvxDBDataSet ds;
     EXPECT_TRUE(ds.DataSetPath().isEmpty());
     ds.SetDataSet(&clienti());
     EXPECT_EQ(ds.DataSetPath(), QStringLiteral("Dati.clienti"));
 }
 
-TEST_F(DBDataSetTest, DestroyedDatasetLeavesTheReportsList) {
+TEST_P(DBDataSetTest, DestroyedDatasetLeavesTheReportsList) {
     auto ds = std::make_unique<TvxUserDataset>();
     const QString name = ds->name();
     report->DataSets.Add(name, ds.get());
@@ -354,5 +353,7 @@ TEST_F(DBDataSetTest, DestroyedDatasetLeavesTheReportsList) {
     EXPECT_EQ(report->DataSets.Find(name), nullptr);
     EXPECT_EQ(report->DataSets.Count(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, DBDataSetTest, testing::Bool(), vx::test::backendName);
 
 } // namespace
