@@ -12,11 +12,14 @@
 #include "report/memo_view.h"
 #include "report/name_resolver.h"
 #include "report/page.h"
+#include "report/picture_view.h"
 #include "report/report.h"
 #include "report/sql_connection.h"
 #include "report/value_expansion.h"
 #include "report/values.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -42,6 +45,14 @@ protected:
                 QStringLiteral("INSERT INTO clienti VALUES (2, NULL, NULL, NULL, NULL, NULL)"));
             db->exec(
                 QStringLiteral("INSERT INTO clienti VALUES (3, 'O''Brien', 1, NULL, NULL, 0)"));
+            db->exec(QStringLiteral("CREATE TABLE foto (id INTEGER, img BLOB)"));
+            QImage image(7, 5, QImage::Format_RGB32);
+            image.fill(Qt::red);
+            QByteArray bmp;
+            QBuffer buffer(&bmp);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "BMP");
+            db->execBatch(QStringLiteral("INSERT INTO foto VALUES (?, ?)"), {{1, bmp}});
         }
         module_ = registerDatabaseModule(path_, QStringLiteral("Dati"));
         report_ = std::make_unique<TvxReport>();
@@ -317,6 +328,27 @@ TEST_F(ResolverTest, FillFromFieldLoadsMemoFields) {
     report_->HasBlobValues = false;
     FillFromField(report_.get(), {QStringLiteral("[Nota]")}, view_.get());
     EXPECT_TRUE(view_->ExpandedLines.isEmpty());
+}
+
+} // namespace
+} // namespace vx
+
+namespace vx {
+namespace {
+
+TEST_F(ResolverTest, FillFromFieldLoadsPicturesFromGraphicFields) {
+    TableDataSet* foto = module_->table(QStringLiteral("foto"));
+    ASSERT_NE(foto, nullptr);
+    foto->open();
+    foto->first();
+    addVariable(QStringLiteral("Photo"), vkDataField, 0, QStringLiteral("Dati.foto"),
+                QStringLiteral("img"));
+    BindValues(report_.get());
+    ASSERT_FALSE(ErrorRaised) << ErrorText.toStdString();
+    TvxPictureView picture(report_.get());
+    FillFromField(report_.get(), {QStringLiteral("[Photo]")}, &picture);
+    EXPECT_EQ(picture.LoadedFromField, 1);
+    EXPECT_EQ(picture.FieldPicture.size(), QSize(7, 5));
 }
 
 } // namespace
