@@ -38,7 +38,7 @@ inline constexpr double kMaxGlyphPixels = 8192;
 inline const QRectF kEverything(-1e8, -1e8, 2e8, 2e8);
 
 inline QRect rectOf(const RectL& r) {
-    return rectFromEdges(r.left, r.top, r.right, r.bottom);
+    return qrectFromEdges(r);
 }
 
 inline bool isRectPath(const QPainterPath& p, QRectF* out) {

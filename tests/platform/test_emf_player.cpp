@@ -370,6 +370,35 @@ TEST(EmfPlayer, ArcsChordsAndPiesBecomePaths) {
               (QStringList{"path 0 10,0,20,10", "path 2 10,0,20,10", "path 2 0,0,20,10"}));
 }
 
+// Extreme values from damaged files (found by fuzzing): no overflow in the
+// integer rectangle arithmetic, no giant glyphs.
+TEST(EmfPlayer, ExtremeValuesAreBoundedNotOverflowed) {
+    constexpr int64_t kMin = INT32_MIN, kMax = INT32_MAX;
+    EmfTestBuilder b;
+    b.rec(EMR_SETPIXELV, {kMax, kMax, 0})
+        .rec(EMR_RECTANGLE, {kMin, kMin, kMax, kMax})
+        .rec(EMR_MOVETOEX, {kMax, kMin})
+        .rec(EMR_LINETO, {kMin, kMax})
+        .rec(EMR_BITBLT, {0, 0, 1,          1, kMax, kMax, kMax, kMax, 0x00F00021, 0, 0, 0x3F800000,
+                          0, 0, 0x3F800000, 0, 0,    0,    0,    0,    0,          0, 0})
+        .rec(EMR_SETMAPMODE, {MM_ANISOTROPIC})
+        .rec(EMR_SETWINDOWORGEX, {kMin, kMin})
+        .rec(EMR_SETWINDOWEXTEX, {1, kMin})
+        .rec(EMR_ELLIPSE, {0, 0, 10, 10})
+        .rec(EMR_SETMAPMODE, {MM_TEXT})
+        .rec(EMR_SETWINDOWORGEX, {0, 0})
+        .raw(EMR_EXTCREATEFONTINDIRECTW,
+             vx::test::createFont(1, QStringLiteral("Arial"), INT32_MIN))
+        .rec(EMR_SELECTOBJECT, {1})
+        .raw(EMR_EXTTEXTOUTW, vx::test::extTextOutW(QStringLiteral("enorme"), QPoint(1, 1)));
+    RecordingCanvasFake canvas;
+    const QStringList calls = playCalls(b, &canvas);
+    EXPECT_TRUE(calls.contains("rectangle -536870912,-536870912,536870912,536870912"))
+        << calls.join(QChar('\n')).toStdString();
+    EXPECT_TRUE(canvas.only("text").isEmpty()) << "a glyph of 16384 pixels is not drawn";
+    EXPECT_EQ(canvas.font().height, -16384);
+}
+
 // Writes small hand-made pictures, one per record family, as seeds of the
 // metafile fuzz target (run with --gtest_also_run_disabled_tests).
 TEST(EmfPlayer, DISABLED_WriteFuzzSeeds) {
