@@ -10,7 +10,6 @@
 #include <cmath>
 #include <limits>
 #include <map>
-#include <mutex>
 
 namespace vx {
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace vx {
 namespace {
 
@@ -208,6 +210,28 @@ TEST(FormatCode, FieldsAndTables) {
     EXPECT_EQ(FormatCategoryNames[3], QStringLiteral("Orario"));
     EXPECT_EQ(FormatSampleTexts(fcLogical).at(1), QStringLiteral("Si/No"));
     EXPECT_TRUE(FormatSampleTexts(9).isEmpty());
+}
+
+} // namespace
+} // namespace vx
+
+namespace vx {
+namespace {
+
+// Patterns come from templates: malformed ones must give some text, never
+// crash or run away.
+TEST(NumberPattern, MalformedPatternsStayBounded) {
+    const char* patterns[] = {"E+", "0E+", "'unterminated", ";;;;", "\"", "0.0E-0000000000",
+                              ".",  ",",   "#.#.#",         "0;",   ";0", "E+0E-0"};
+    for (const char* p : patterns)
+        for (double v : {0.0, -1.5, 1e300, -1e-300, 123456.789}) {
+            const QString text =
+                FormatFloatPattern(v, QString::fromLatin1(p), QLatin1Char(','), QLatin1Char('.'));
+            EXPECT_LT(text.size(), 400) << p << " " << v;
+        }
+    EXPECT_EQ(FormatFloatPattern(std::nan(""), QStringLiteral("0.00"), QLatin1Char(','),
+                                 QLatin1Char('.')),
+              QStringLiteral("NAN"));
 }
 
 } // namespace
