@@ -179,7 +179,7 @@ SqlConnection& connectionOf(TvxReport* report) {
 // only ever compared, never run. Table and field names are the template's.
 Variant findLookup(TvxReport* report, const FunctionArgs& args) {
     const Variant key = args.value(3);
-    if (key.isString() && key.stringValue().isEmpty())
+    if (key.isEmpty() || (key.isString() && key.stringValue().isEmpty()))
         return Variant(QString());
     const QString sql = QStringLiteral("SELECT ") + args.asString(2) + QStringLiteral(" FROM ") +
                         args.asString(0).toLower() + QStringLiteral(" WHERE ") + args.asString(1) +
