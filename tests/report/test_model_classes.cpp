@@ -110,6 +110,31 @@ TEST_F(ModelClasses, MemoAlignmentAccessors) {
     EXPECT_EQ(m.Font.toFontSpec().height, -13);
 }
 
+TEST_F(ModelClasses, MemoMeasuresItsLinesAndCrossesOutWhenHidden) {
+    TvxMemoView m(nullptr);
+    m.Left = 0;
+    m.Top = 0;
+    m.Width = 300;
+    m.Height = 100;
+    m.Lines = {"uno", "due", "tre"};
+    CallRecorder canvas;
+    m.Draw(canvas); // 10 points: height -13, line step 15, GapY 1
+    EXPECT_EQ(MeasuredTextHeight, 47);
+    EXPECT_EQ(m.LineHeight, 15);
+    EXPECT_TRUE(canvas.calls.contains("text 2 1 uno"));
+    EXPECT_TRUE(canvas.calls.contains("text 2 31 tre"));
+
+    m.Visible = 0;
+    canvas.calls.clear();
+    m.Draw(canvas);
+    EXPECT_EQ(canvas.calls.back(), "line 0 100"); // second diagonal of the red cross
+    EXPECT_TRUE(canvas.calls.contains("pen 2 255"));
+    canvas.calls.clear();
+    PrintMode = true;
+    m.Draw(canvas);
+    EXPECT_TRUE(canvas.calls.isEmpty());
+}
+
 TEST_F(ModelClasses, OldTemplatesFindDataBandDatasetsByComponentName) {
     Component form(nullptr, "Form1");
     TvxDataset righe(&form);
