@@ -525,7 +525,8 @@ void EmfPlayer::Impl::drawText(const TextRecord& t) {
     const double scale = std::max({std::abs(toDest.m11()), std::abs(toDest.m12()),
                                    std::abs(toDest.m21()), std::abs(toDest.m22())});
     const FontSpec& font = dc.font;
-    const double em = std::max(std::abs(double(font.height)), double(font.width) * 2.0);
+    // Height 0 asks for the face's default size (about 16 pixels).
+    const double em = std::max({std::abs(double(font.height)), double(font.width) * 2.0, 16.0});
     if (em * scale > kMaxGlyphPixels)
         return;
     std::vector<int> advances(t.dx.begin(), t.dx.end());
@@ -533,6 +534,16 @@ void EmfPlayer::Impl::drawText(const TextRecord& t) {
     const bool updateCp = dc.textAlign & TextAlign::UpdateCP;
     if (updateCp)
         at = dc.currentPosition;
+    int64_t span = 0;
+    for (int a : advances)
+        span += std::abs(int64_t(a));
+    const QPointF from = toDest.map(QPointF(at));
+    const QPointF to = toDest.map(QPointF(double(at.x()) + double(span), at.y()));
+    const auto far = [](const QPointF& p) {
+        return !(std::abs(p.x()) <= kMaxTextDistance && std::abs(p.y()) <= kMaxTextDistance);
+    };
+    if (far(from) || far(to))
+        return;
     canvas->textOut(at.x(), at.y(), t.text, options, rect, advances);
     if (updateCp) {
         int64_t width = 0;

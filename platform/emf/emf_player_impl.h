@@ -34,6 +34,11 @@ inline constexpr size_t kMaxRegionRects = 4096;
 // takes seconds and a glyph image of gigabytes (damaged font records).
 inline constexpr double kMaxGlyphPixels = 8192;
 
+// Text placed farther than this from the destination's origin (in
+// destination pixels) is not drawn: it can never be seen, and the font
+// engine's fixed-point glyph positions overflow out there.
+inline constexpr double kMaxTextDistance = 1 << 22;
+
 // A rectangle standing for "no clip" when something is excluded from it.
 inline const QRectF kEverything(-1e8, -1e8, 2e8, 2e8);
 
