@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QHideEvent>
 #include <QPointer>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -49,9 +50,15 @@ void TvxPreview::hideEvent(QHideEvent* event) {
         ownCopy_.reset();
     }
     auto& open = OpenPreviews();
-    open.erase(std::remove(open.begin(), open.end(), this), open.end());
+    const auto it = std::find(open.begin(), open.end(), this);
+    // Only a window of the list (made by OpenPreview) is released here; a
+    // window its creator owns stays for the creator to free.
+    const bool listed = it != open.end();
+    if (listed)
+        open.erase(it);
     emit hidden();
-    deleteLater();
+    if (listed)
+        deleteLater();
 }
 
 PreviewFactory& PreviewClass() {
@@ -85,6 +92,10 @@ void OpenReportPreview(TvxReport& report) {
     OpenPreviews().push_back(window);
     window->setWindowTitle(caption);
     window->setReportIsCallers(report.ModalPreview);
+    // Maximised; the screen's free area also where no window manager
+    // maximises (a bare X server).
+    if (QScreen* screen = window->screen())
+        window->setGeometry(screen->availableGeometry());
     if (report.ModalPreview) {
         window->setReport(&report);
         window->setWindowModality(Qt::ApplicationModal);

@@ -41,8 +41,9 @@ signals:
     void hidden();
 
 protected:
-    // After the standard handling: a private copy is freed, the window
-    // leaves OpenPreviews and releases itself once its pending events ran.
+    // After the standard handling: a private copy is freed, and a window of
+    // OpenPreviews leaves the list and releases itself once its pending
+    // events ran.
     void hideEvent(QHideEvent* event) override;
 
 private:

@@ -139,6 +139,8 @@ void TStandardPreview::buildToolBar() {
     ZoomBtn->setGeometry(4, 6, 62, 21);
     ZoomBtn->setEditText(QStringLiteral("100%"));
     ZoomBtn->setToolTip(QStringLiteral("Ingrandimento"));
+    // Keys reach the combo box or its line edit depending on the focus path.
+    ZoomBtn->installEventFilter(this);
     ZoomBtn->lineEdit()->installEventFilter(this);
     connect(ZoomBtn, &QComboBox::activated, this,
             [this](int) { guarded([this] { ApplyZoomText(); }); });
@@ -759,7 +761,8 @@ void TStandardPreview::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TStandardPreview::eventFilter(QObject* watched, QEvent* event) {
-    if (ZoomBtn && watched == ZoomBtn->lineEdit() && event->type() == QEvent::KeyPress) {
+    if (ZoomBtn && (watched == ZoomBtn || watched == ZoomBtn->lineEdit()) &&
+        event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             guarded([this] { ApplyZoomText(); });

@@ -1,14 +1,14 @@
-// vxtool render F.vxp --page N [--zoom Z] -o out.png: the page drawn at zoom
-// Z percent (default 100) on white: its picture played as a whole into the
-// page rectangle (the page's screen size from its metrics).
+// vxtool render F.vxp --page N [--zoom Z] -o out.png: the page as the
+// preview draws it at zoom Z percent (default 100): the page's rectangle at
+// that zoom, white, with its picture played record by record through the
+// preview's playback (fonts at the zoomed size, each string spaced to its
+// recorded width).
 #include "app/vxtool/command.h"
 #include "app/vxtool/prepared_load.h"
-#include "platform/emf/emf_player.h"
 #include "platform/errors.h"
-#include "platform/painter_canvas.h"
+#include "preview/page_render.h"
 
 #include <QImage>
-#include <QPainter>
 
 #include <cmath>
 
@@ -16,11 +16,10 @@ namespace vx::tool {
 
 namespace {
 
-// Rendering limits: zoom as the preview offers it, and an image size that
-// stays well inside memory.
-constexpr int kMinZoom = 1;
-constexpr int kMaxZoom = 1000;
-constexpr qint64 kMaxPixels = 200LL * 1000 * 1000;
+// Zoom as the preview's zoom box offers it; the image size is bounded by
+// preview::kMaxRenderPixels.
+constexpr double kMinZoom = 1;
+constexpr double kMaxZoom = 1000;
 
 int runRender(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     Q_UNUSED(out);
@@ -32,9 +31,9 @@ int runRender(const QStringList& arguments, QTextStream& out, QTextStream& err) 
     QString output;
     const bool hasOutput = takeOption(args, QStringLiteral("-o"), &output);
     bool zoomOk = false;
-    const int zoom = zoomText.toInt(&zoomOk);
-    if (args.size() != 1 || !hasPage || page < 1 || !hasOutput || !zoomOk || zoom < kMinZoom ||
-        zoom > kMaxZoom) {
+    const double zoom = zoomText.toDouble(&zoomOk);
+    if (args.size() != 1 || !hasPage || page < 1 || !hasOutput || !zoomOk || !std::isfinite(zoom) ||
+        zoom < kMinZoom || zoom > kMaxZoom) {
         err << "uso: vxtool render F.vxp --page N [--zoom Z] -o out.png\n";
         return kExitUsage;
     }
@@ -46,23 +45,7 @@ int runRender(const QStringList& arguments, QTextStream& out, QTextStream& err) 
                    .arg(pages.Count());
         return kExitError;
     }
-    const PreparedPageInfo& p = pages.Pages(page - 1);
-    QSize pageSize(p.PageMetrics.ScreenWidth, p.PageMetrics.ScreenHeight);
-    if (pageSize.width() <= 0 || pageSize.height() <= 0)
-        pageSize = p.PictureSize;
-    const double scale = zoom / 100.0;
-    const QSize imageSize(std::max(1, int(std::lround(pageSize.width() * scale))),
-                          std::max(1, int(std::lround(pageSize.height() * scale))));
-    if (qint64(imageSize.width()) * imageSize.height() > kMaxPixels)
-        throw VxError(QStringLiteral("La pagina è troppo grande per questo ingrandimento."));
-    QImage image(imageSize, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        PainterCanvas canvas(painter, QTransform::fromScale(scale, scale));
-        emf::EmfPlayer player(p.Picture);
-        player.play(canvas, QRectF(0, 0, pageSize.width(), pageSize.height()));
-    }
+    const QImage image = preview::renderPage(pages.Pages(page - 1), page - 1, zoom);
     if (!image.save(output, "PNG"))
         throw VxError(QStringLiteral("Impossibile salvare il file \"%1\".").arg(output));
     return kExitOk;
