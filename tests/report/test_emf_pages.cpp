@@ -338,3 +338,30 @@ TEST_F(EmfPagesTest, DeleteAndClear) {
     pages.Clear();
     EXPECT_EQ(pages.Count(), 0);
 }
+
+// Every cut and a spread of flipped bytes of a real file either load or
+// raise the reading error; the pages kept are always complete.
+TEST_F(EmfPagesTest, CutAndFlippedFilesNeverKeepHalfPages) {
+    TvxEMFPages pages;
+    addPage(pages, 9, 0, QStringLiteral("uno"));
+    addPage(pages, 8, 1, QStringLiteral("due"));
+    const QByteArray good = pages.SaveToBytes();
+    auto check = [](const QByteArray& bytes) {
+        TvxEMFPages target;
+        try {
+            target.LoadFromBytes(bytes);
+        } catch (const VxError& e) {
+            EXPECT_TRUE(e.message().startsWith(QStringLiteral("Errore nella lettura")));
+        }
+        for (int i = 0; i < target.Count(); ++i)
+            EXPECT_FALSE(target.Pages(i).Picture.isNull());
+        return target.Count();
+    };
+    for (qsizetype cut = 0; cut < good.size(); cut += 7)
+        EXPECT_LT(check(good.left(cut)), 2) << cut;
+    for (qsizetype at = 0; at < good.size(); at += 5) {
+        QByteArray flipped = good;
+        flipped[at] = char(flipped[at] ^ 0xA5);
+        check(flipped);
+    }
+}
