@@ -365,10 +365,12 @@ TEST_F(TemplateStream, StringListsInBothLayouts) {
     EXPECT_EQ(ReadStringList(in, StringListLayout::Old), QStringList({"tail"}));
     EXPECT_TRUE(in.ok());
 
-    ByteReader over(QByteArray(256, 'x') + char(0));
+    const QByteArray overBytes = QByteArray(256, 'x') + char(0);
+    ByteReader over(overBytes);
     ReadStringList(over, StringListLayout::Old);
     EXPECT_FALSE(over.ok());
-    ByteReader unterminated(QByteArray("abc"));
+    const QByteArray unterminatedBytes("abc");
+    ByteReader unterminated(unterminatedBytes);
     ReadStringList(unterminated, StringListLayout::Old);
     EXPECT_FALSE(unterminated.ok());
 
