@@ -1,0 +1,158 @@
+// PDF export: page count and sheet sizes (pdfinfo), text kept as text
+// (pdftotext), fonts embedded once (pdffonts); the end-to-end print through
+// a CUPS PDF queue when one is configured (VX_CUPS_PRINTER).
+
+#include "preview/pdf_export.h"
+#include "preview/print_pages.h"
+#include "report/printer_settings.h"
+#include "tests/preview/preview_fixtures.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace vx {
+namespace {
+
+QString run(const QString& tool, const QStringList& args) {
+    QProcess p;
+    p.start(tool, args);
+    if (!p.waitForFinished(30000))
+        return QString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+bool haveTools() {
+    return !QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty() &&
+           !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty();
+}
+
+QString pdfInfo(const QString& file, int page = 0) {
+    QStringList args;
+    if (page > 0)
+        args << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l")
+             << QString::number(page);
+    return run(QStringLiteral("pdfinfo"), args << file);
+}
+
+TEST(PdfExport, PagesSizesAndText) {
+    if (!haveTools())
+        GTEST_SKIP() << "poppler-utils not installed";
+    auto report = test::a4Report(2);
+    const auto text = [](int n) {
+        return [n](Canvas& c) {
+            c.setFont(FontSpec{});
+            c.textOut(100, 100, QStringLiteral("Pagina numero %1").arg(n));
+        };
+    };
+    test::addPage(*report->PreparedPages, 2970, 2100, text(3)); // one landscape sheet
+    report->PreparedPages->Pages(2).Orientation = 1;
+    test::addPage(*report->PreparedPages, 2100, 2970, text(4));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("out.pdf"));
+    dir.setAutoRemove(qEnvironmentVariableIsEmpty("VX_KEEP_PDF"));
+    if (!dir.autoRemove())
+        qInfo("%s", qPrintable(file));
+    EXPECT_EQ(ExportPdf(*report->PreparedPages, file), 4);
+    const QString info = pdfInfo(file);
+    EXPECT_TRUE(info.contains(QStringLiteral("Pages:           4"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QStringLiteral("595 x 842 pts (A4)"))) << info.toStdString();
+    EXPECT_TRUE(pdfInfo(file, 3).contains(QStringLiteral("842 x 595 pts")));
+    const QString words = run(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_TRUE(words.contains(QStringLiteral("Pagina numero %1").arg(i))) << i;
+    if (!QStandardPaths::findExecutable(QStringLiteral("pdffonts")).isEmpty()) {
+        // Header, rule, then one row per embedded font: one font, once.
+        const QStringList rows =
+            run(QStringLiteral("pdffonts"), {file}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        EXPECT_EQ(rows.size(), 3) << rows.join(QLatin1Char('\n')).toStdString();
+    }
+}
+
+TEST(PdfExport, RangeAndFileNames) {
+    if (!haveTools())
+        GTEST_SKIP() << "poppler-utils not installed";
+    auto report = test::a4Report(5);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("range.pdf"));
+    EXPECT_EQ(ExportPdf(*report->PreparedPages, file, 2, 3), 2);
+    EXPECT_TRUE(pdfInfo(file).contains(QStringLiteral("Pages:           2")));
+    const QString text = run(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
+    EXPECT_TRUE(text.contains(QStringLiteral("Pagina numero 2")));
+    EXPECT_FALSE(text.contains(QStringLiteral("Pagina numero 4")));
+
+    struct {
+        const char* chosen;
+        const char* expected;
+    } names[] = {{"/a/b/conti.vxp", "/a/b/conti.pdf"},
+                 {"/a/b.c/conti", "/a/b.c/conti.pdf"},
+                 {"conti.2026.emf", "conti.2026.pdf"}};
+    for (const auto& n : names)
+        EXPECT_EQ(exportFileName(QString::fromUtf8(n.chosen), QStringLiteral("*.pdf")),
+                  QString::fromUtf8(n.expected));
+}
+
+TEST(PdfExport, FilterTableHoldsThePdfFilterOnce) {
+    RegisterPdfExportFilter();
+    RegisterPdfExportFilter();
+    int pdf = 0;
+    for (const auto& f : ExportFilters())
+        if (f.FileMask == QStringLiteral("*.pdf")) {
+            ++pdf;
+            EXPECT_EQ(f.NameFilter(), QStringLiteral("Documento PDF (*.pdf)"));
+        }
+    EXPECT_EQ(pdf, 1);
+}
+
+// Through the real print system into a cups-pdf queue.
+TEST(CupsPrint, JobReachesThePdfQueue) {
+    const QString queue = qEnvironmentVariable("VX_CUPS_PRINTER");
+    const QString outDir = qEnvironmentVariable("VX_CUPS_PDF_DIR");
+    if (queue.isEmpty() || outDir.isEmpty())
+        GTEST_SKIP() << "VX_CUPS_PRINTER not set";
+    if (!haveTools())
+        GTEST_SKIP() << "poppler-utils not installed";
+    auto previous =
+        ReplacePrinterSettings(std::make_unique<TPrinterSettings>(createSystemPrinterDevice()));
+    TPrinterSettings& settings = PrinterSettings();
+    settings.LoadPrinterList();
+    const int index = int(settings.Printers.indexOf(queue));
+    ASSERT_GE(index, 0) << settings.Printers.join(QLatin1Char(',')).toStdString();
+    settings.SelectPrinter(index);
+
+    const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
+    auto report = test::a4Report(3);
+    report->ShowProgress = false;
+    report->Title = QStringLiteral("Prova stampa");
+    const std::unique_ptr<PrintTarget> target = createPrinterTarget();
+    EXPECT_TRUE(RunPrintJob(*report, *target, 1, 3, 1, true));
+
+    QString produced;
+    QElapsedTimer clock;
+    clock.start();
+    while (produced.isEmpty() && clock.elapsed() < 60000) {
+        for (const QFileInfo& f :
+             QDir(outDir).entryInfoList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time))
+            if (f.lastModified() >= started && f.size() > 0) {
+                produced = f.filePath();
+                break;
+            }
+        if (produced.isEmpty())
+            QThread::msleep(250);
+    }
+    ReplacePrinterSettings(std::move(previous));
+    ASSERT_FALSE(produced.isEmpty()) << "no PDF in " << outDir.toStdString();
+    QThread::msleep(500); // the back end may still be writing
+    const QString info = pdfInfo(produced);
+    EXPECT_TRUE(info.contains(QStringLiteral("Pages:           3"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QStringLiteral("(A4)"))) << info.toStdString();
+}
+
+} // namespace
+} // namespace vx
