@@ -8,6 +8,7 @@
 #include "platform/locale_settings.h"
 #include "platform/message_box.h"
 #include "preview/page_playback.h"
+#include "preview/paint_panel.h"
 #include "preview/standard_preview.h"
 #include "preview_fixtures.h"
 
@@ -333,7 +334,9 @@ TEST_F(FindInPreview, HitIsShownBlinkingThenNextAndPreviousStep) {
     });
     EXPECT_EQ(w.LastHit, 2);
     EXPECT_EQ(w.HitPage, 1);
-    EXPECT_EQ(w.currentPage(), 2);
+    // Centred vertically in the panel (the scroll range allows it here).
+    const preview::Point o = w.PageOrigin(w.HitPage);
+    EXPECT_NEAR(o.y + (w.HitRect.top + w.HitRect.bottom) / 2, w.paintPanel()->height() / 2, 2);
     EXPECT_TRUE(findSettings().PreviousEnabled);
 
     find([](TFindForm& f) { f.FindPrevious->setChecked(true); });
@@ -345,18 +348,23 @@ TEST_F(FindInPreview, HitIsShownBlinkingThenNextAndPreviousStep) {
 }
 
 TEST_F(FindInPreview, NothingFoundShowsTheMessageAndKeepsTheLastHit) {
+    MessageBoxInterceptor boxes;
     find([](TFindForm& f) { f.FindText->setEditText(QStringLiteral("totale")); });
+    EXPECT_TRUE(boxes.messages().empty());
+    // "Precedente" from the first hit finds nothing.
     find([](TFindForm& f) {
         f.FindPrevious->setEnabled(true);
         f.FindPrevious->setChecked(true);
     });
-    MessageBoxInterceptor boxes;
+    EXPECT_EQ(boxes.messages().size(), 1u);
     find([](TFindForm& f) { f.FindText->setEditText(QStringLiteral("assente")); });
-    ASSERT_EQ(boxes.messages().size(), 1u);
-    EXPECT_EQ(boxes.messages()[0].caption, QStringLiteral("Messaggio."));
-    EXPECT_EQ(boxes.messages()[0].text,
-              QStringLiteral("Non è stato trovato nessun elemento che soddisfi la richiesta."));
-    EXPECT_EQ(boxes.messages()[0].icon, MessageIcon::Warning);
+    ASSERT_EQ(boxes.messages().size(), 2u);
+    for (const RecordedMessage& m : boxes.messages()) {
+        EXPECT_EQ(m.caption, QStringLiteral("Messaggio."));
+        EXPECT_EQ(m.text,
+                  QStringLiteral("Non è stato trovato nessun elemento che soddisfi la richiesta."));
+        EXPECT_EQ(m.icon, MessageIcon::Warning);
+    }
     EXPECT_FALSE(window->Found);
     EXPECT_EQ(window->LastHit, 1);
     EXPECT_FALSE(findSettings().History.contains(QStringLiteral("assente")));
