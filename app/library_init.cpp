@@ -1,9 +1,14 @@
 #include "app/library_init.h"
 
 #include "platform/message_box.h"
+#include "preview/find_form.h"
+#include "preview/pdf_export.h"
 #include "preview/preview.h"
+#include "preview/print_pages.h"
+#include "preview/progress_form.h"
 #include "report/library_state.h"
 #include "report/printer_settings.h"
+#include "report/value_expansion.h"
 
 namespace vx {
 
@@ -20,13 +25,17 @@ void initLibrary() {
     // 2. The preview's registered window class and its list of open windows,
     //    and OpenPreview on the report.
     initPreviewModule();
+    installFindInReport();
+    initPrintModule();
+    RegisterPdfExportFilter();
 
     // 3. The band-name and special-value tables are constant data; the
     //    library state starts from its start-up values.
     resetLibraryState();
 
-    // 4. Registries: add-in object classes and the engine's hooks join here
-    //    as those layers provide their initialisation.
+    // 4. Registries: name resolution for expressions; add-in object classes
+    //    and the engine's hooks join here as those layers provide them.
+    InstallNameResolution();
 }
 
 } // namespace vx
@@ -35,6 +44,7 @@ namespace vx {
 
 void shutdownLibrary() {
     FreeOpenPreviews();
+    FreeProgressForm();
     ReplacePrinterSettings(nullptr);
 }
 
