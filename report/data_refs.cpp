@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "report/dataset.h"
 #include "report/library_state.h"
+#include "report/page.h"
 #include "report/report.h"
 #include "report/values.h"
 #include "report/view.h"
@@ -132,6 +133,23 @@ void SetPageDataSetLookup(PageDataSetLookup lookup) {
     pageLookup() = std::move(lookup);
 }
 
+TvxDataset* TemplatePageDataSet(TvxPage* page, int bandType) {
+    if (!page)
+        return nullptr;
+    for (const auto& view : page->Objects) {
+        if (!view || view->ObjectType != otBand || int(view->FrameLines) != bandType)
+            continue;
+        const QString& name = view->FormatText;
+        if (name.isEmpty())
+            return nullptr;
+        if (auto* ds = dynamic_cast<TvxDataset*>(findOnReportOwner(name)))
+            return ds;
+        TvxReport* report = page->Report ? page->Report : CurrentReport;
+        return report ? report->DataSets.Find(name) : nullptr;
+    }
+    return nullptr;
+}
+
 void FindFieldForName(const QString& name, DataSet*& dataSet, Field*& field) {
     if (name.contains(QLatin1Char('.')) && !name.startsWith(QLatin1Char('"'))) {
         FindDataSetField(name, dataSet, field);
@@ -139,11 +157,14 @@ void FindFieldForName(const QString& name, DataSet*& dataSet, Field*& field) {
     }
     field = nullptr;
     dataSet = nullptr;
-    if (CurrentPage && CurrentView && pageLookup()) {
+    if (CurrentPage && CurrentView) {
         const int bandType = DataBandForParent(CurrentView->ParentBandType);
-        if (bandType >= 0)
-            if (auto* db = dynamic_cast<TvxDBDataSet*>(pageLookup()(CurrentPage, bandType)))
+        if (bandType >= 0) {
+            TvxDataset* bound = pageLookup() ? pageLookup()(CurrentPage, bandType)
+                                             : TemplatePageDataSet(CurrentPage, bandType);
+            if (auto* db = dynamic_cast<TvxDBDataSet*>(bound))
                 dataSet = db->dataSetRef();
+        }
     }
     if (dataSet) {
         QString n = name;

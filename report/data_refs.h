@@ -52,10 +52,17 @@ void FindFieldForName(const QString& name, DataSet*& dataSet, Field*& field);
 void BindValues(TvxReport* report);
 
 // The report dataset bound to the data band of that type (5, 8, 11, 19) on
-// the page being prepared. The engine installs it; without it plain field
-// names find nothing.
+// the page being prepared. The engine may install its own (the datasets its
+// run-time bands took into use); without one, or after installing an empty
+// one, TemplatePageDataSet answers.
 using PageDataSetLookup = std::function<TvxDataset*(TvxPage* page, int bandType)>;
 void SetPageDataSetLookup(PageDataSetLookup lookup);
+
+// The dataset named by the first band object of that band type on the page:
+// a report dataset among the components of the report's owner, else the
+// entry of that name in the report's DataSets; nullptr when the page has no
+// such band or the name finds nothing.
+TvxDataset* TemplatePageDataSet(TvxPage* page, int bandType);
 
 // The data band type that serves an object of the given parent band type:
 // 7..9 detail (8), 10..12 sub-detail (11), 18..20 cross (19), 13 and 21 none

@@ -5,8 +5,10 @@
 #include "dataset_fixture.h"
 #include "platform/errors.h"
 #include "report/dataset.h"
+#include "report/memo_view.h"
 #include "report/page.h"
 #include "report/pages.h"
+#include "report/value_expansion.h"
 #include "report/values.h"
 #include "report/view.h"
 
@@ -245,6 +247,116 @@ TEST_F(DataRefsTest, BindValuesErrorsStopBinding) {
     v->FieldName = QStringLiteral("City");
     BindValues(report.get());
     EXPECT_EQ(v->BoundDataSet, nullptr);
+}
+
+// Without an engine lookup, plain names look in the dataset the page's band
+// object of the serving data band names: a report dataset on the report's
+// owner first, then the report's DataSets.
+TEST_F(DataRefsTest, FindFieldForNameDefaultsToThePagesBandObjects) {
+    clienti().open();
+    TvxDBDataSet onOwner(form.get());
+    onOwner.SetName(QStringLiteral("vxClienti"));
+    onOwner.SetDataSet(&clienti());
+    TvxDBDataSet listed;
+    listed.SetName(QStringLiteral("vxCustomers"));
+    listed.SetDataSet(customers.get());
+    report->DataSets.Add(listed.Name(), &listed);
+    TvxPage& page = report->Pages->Pages(0);
+    auto addBand = [&](int type, const char* dataSet) {
+        TvxView* band = page.Add(CreateObject(otBand, QString()));
+        band->FrameLines = uint16_t(type);
+        band->FormatText = QString::fromUtf8(dataSet);
+    };
+    addBand(5, "VXCLIENTI");
+    addBand(8, "vxCustomers");
+    addBand(11, "nessuno");
+    std::unique_ptr<TvxView> view = CreateObject(otMemo, QString());
+    CurrentPage = &page;
+    CurrentView = view.get();
+    struct Case {
+        int parentBandType;
+        const char* name;
+        DataSet* dataSet;
+        const char* field;
+    } cases[] = {
+        {3, "nome", &clienti(), "nome"},       // master band: the master data band
+        {5, "\"saldo\"", &clienti(), "saldo"}, // quoted
+        {7, "City", customers.get(), "City"},  // detail header: the detail data band
+        {10, "nome", nullptr, nullptr},        // the sub-detail's name finds nothing
+        {18, "nome", nullptr, nullptr},        // no cross data band on the page
+    };
+    for (const Case& c : cases) {
+        view->ParentBandType = uint8_t(c.parentBandType);
+        DataSet* ds = nullptr;
+        Field* field = nullptr;
+        FindFieldForName(QString::fromUtf8(c.name), ds, field);
+        EXPECT_EQ(ds, c.dataSet) << c.name << " " << c.parentBandType;
+        EXPECT_EQ(field ? field->name() : QString(), QString::fromUtf8(c.field ? c.field : ""))
+            << c.name;
+    }
+    EXPECT_EQ(TemplatePageDataSet(&page, 5), &onOwner);
+    EXPECT_EQ(TemplatePageDataSet(&page, 8), &listed);
+    EXPECT_EQ(TemplatePageDataSet(nullptr, 5), nullptr);
+    // An engine lookup, once installed, answers instead.
+    SetPageDataSetLookup([&](TvxPage*, int) -> TvxDataset* { return &listed; });
+    view->ParentBandType = 3;
+    DataSet* ds = nullptr;
+    Field* field = nullptr;
+    FindFieldForName(QStringLiteral("City"), ds, field);
+    EXPECT_EQ(ds, customers.get());
+    report->DataSets.Remove(&listed);
+}
+
+// A text object whose only line names a memo or binary field takes the
+// field's text while the report has blob bindings: through a bound
+// variable, or a plain field name of the serving data band's dataset.
+TEST_F(DataRefsTest, TextObjectsFillFromMemoAndBlobFields) {
+    module->database().exec(
+        QStringLiteral("UPDATE clienti SET note = 'prima riga' || char(13) || char(10) || "
+                       "'seconda riga', foto = X'74657374' WHERE id = 1"));
+    clienti().open();
+    TvxDBDataSet master(form.get());
+    master.SetName(QStringLiteral("vxClienti"));
+    master.SetDataSet(&clienti());
+    TvxPage& page = report->Pages->Pages(0);
+    TvxView* band = page.Add(CreateObject(otBand, QString()));
+    band->FrameLines = 5;
+    band->FormatText = QStringLiteral("vxClienti");
+    TvxValue* note = report->Values->Items(report->Values->AddValue());
+    report->Values->SetName(0, QStringLiteral("Note"));
+    note->Kind = vkDataField;
+    note->DataSetName = QStringLiteral("Dati.clienti");
+    note->FieldName = QStringLiteral("note");
+    BindValues(report.get());
+    ASSERT_FALSE(ErrorRaised) << ErrorText.toStdString();
+    ASSERT_TRUE(report->HasBlobValues);
+
+    auto memo = std::unique_ptr<TvxMemoView>(
+        static_cast<TvxMemoView*>(CreateObject(otMemo, QString()).release()));
+    memo->ParentBandType = 3;
+    CurrentPage = &page;
+    CurrentView = memo.get();
+    struct Case {
+        const char* line;
+        QStringList expected;
+    } cases[] = {
+        {"[note]", {QStringLiteral("prima riga"), QStringLiteral("seconda riga")}},
+        {"[Note]", {QStringLiteral("prima riga"), QStringLiteral("seconda riga")}},
+        {"[foto]", {QStringLiteral("test")}},
+        {"[nome]", {QStringLiteral("invariato")}}, // a string field is no blob
+        {"[]", {QStringLiteral("invariato")}},
+        {"note", {QStringLiteral("invariato")}},
+    };
+    for (const Case& c : cases) {
+        memo->ExpandedLines = {QStringLiteral("invariato")};
+        FillFromField(report.get(), {QString::fromUtf8(c.line)}, memo.get());
+        EXPECT_EQ(memo->ExpandedLines, c.expected) << c.line;
+    }
+    // Without blob bindings nothing is looked at.
+    report->HasBlobValues = false;
+    memo->ExpandedLines = {QStringLiteral("invariato")};
+    FillFromField(report.get(), {QStringLiteral("[note]")}, memo.get());
+    EXPECT_EQ(memo->ExpandedLines, QStringList{QStringLiteral("invariato")});
 }
 
 } // namespace
