@@ -26,6 +26,18 @@ constexpr double kPi = 3.1415926535897932385;
 // FINDLOOKUP binds its key under this parameter name.
 const QString kLookupKeyParam = QStringLiteral("vxkey");
 
+// Blanks are the characters 1 to 32, as in expressions; other white space
+// (a no-break space, for one) belongs to the name.
+QString trimBlanks(const QString& s) {
+    auto blank = [](QChar c) { return c.unicode() >= 1 && c.unicode() <= 32; };
+    qsizetype b = 0, e = s.size();
+    while (b < e && blank(s.at(b)))
+        ++b;
+    while (e > b && blank(s.at(e - 1)))
+        --e;
+    return s.mid(b, e - b);
+}
+
 bool isAggregate(const QString& upper) {
     return upper == QLatin1String("SUM") || upper == QLatin1String("AVG") ||
            upper == QLatin1String("MIN") || upper == QLatin1String("MAX") ||
@@ -251,7 +263,7 @@ void ResolveName(TvxReport* report, const QString& rawName, const QStringList* a
     value = Variant();
     if (ErrorRaised)
         return;
-    const QString name = rawName.trimmed();
+    const QString name = trimBlanks(rawName);
     if (arguments)
         resolveCall(report, name.toUpper(), *arguments, value);
     else

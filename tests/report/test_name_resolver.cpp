@@ -141,6 +141,7 @@ TEST_F(ResolverTest, PlainNamesInOrder) {
         // The variable stands for the name TOTALPAGES, which a field hides.
         {"Totale", Variant::fromInt32(77)},
         {" totale ", Variant::fromInt32(77)},
+        {"\x01totale\x1f", Variant::fromInt32(77)}, // every code 1 to 32 is a blank
         {"TOTALPAGES", Variant::fromInt32(77)},
         {"Doppio", Variant(42.0)},
         {"Vuota", Variant::null()},
@@ -161,6 +162,51 @@ TEST_F(ResolverTest, PlainNamesInOrder) {
     };
     for (const auto& row : rows)
         EXPECT_EQ(resolve(QString::fromUtf8(row.name)), row.expected) << row.name;
+}
+
+// The counters of bands and pages live in the engine's run-time objects; the
+// resolver reads them through the engine's hooks, for the names and for
+// variables bound to their special codes alike.
+TEST_F(ResolverTest, SpecialValuesReadTheEngineCounters) {
+    static char bandTag = 0; // stands for the engine's run-time band
+    TvxBand* band = reinterpret_cast<TvxBand*>(&bandTag);
+    EngineHooks& hooks = engineHooks();
+    const EngineHooks saved = hooks;
+    hooks.BandLineNo = [band](const TvxBand* b) { return b == band ? 11 : -1; };
+    hooks.BandLineThrough = [band](const TvxBand* b) { return b == band ? 22 : -1; };
+    hooks.PageCrossColumnNo = [this](const TvxPage* p) { return p == page_.get() ? 3 : -1; };
+    hooks.PageLineCounter = [this](const TvxPage* p) { return p == page_.get() ? 44 : -1; };
+    CurrentBand = band;
+    OutputPageIndex = 2;
+    PrintTime = 0.25;
+    const struct {
+        const char* name;
+        int32_t code;
+        Variant expected;
+    } rows[] = {
+        {"LINE#", svLineNo, Variant::fromInt32(11)},
+        {"LINETHROUGH#", svLineThrough, Variant::fromInt32(22)},
+        {"COLUMN#", svColumnNo, Variant::fromInt32(3)},
+        {"CURRENT#", svCurrentLine, Variant::fromInt32(44)},
+        {"PAGE#", svPageNo, Variant::fromInt32(3)},
+        {"TIME", svTime, Variant::fromDateTime(0.25)},
+    };
+    for (const auto& row : rows) {
+        const QString variable = QStringLiteral("V") + QString::number(row.code);
+        addVariable(variable, vkSpecial, row.code);
+        EXPECT_EQ(resolve(QString::fromLatin1(row.name)), row.expected) << row.name;
+        EXPECT_EQ(resolve(variable), row.expected) << row.name;
+    }
+    // Collated and repaginated: the page's position in the collated order.
+    PreparingReport = report_.get();
+    report_->Collate = true;
+    report_->Repaginate = true;
+    CollateOrder = {0, 3, 1, 4, 2, 5};
+    EXPECT_EQ(resolve(QStringLiteral("PAGE#")), Variant::fromInt32(5));
+    // Without a current band the counters of bands read 0.
+    CurrentBand = nullptr;
+    EXPECT_EQ(resolve(QStringLiteral("LINE#")), Variant::fromInt32(0));
+    hooks = saved;
 }
 
 TEST_F(ResolverTest, NullFieldsCountAsZeroOrEmptyInExpressionsButShowEmpty) {
