@@ -4,6 +4,7 @@
 
 #include <QImageReader>
 
+#include <algorithm>
 #include <array>
 
 namespace vx::emf {
@@ -45,9 +46,12 @@ Palette readPalette(const DibInfo& d, const char* info, uint32_t usage) {
     Palette pal;
     pal.fill(qRgb(0, 0, 0));
     const uint32_t n = std::min<uint32_t>(d.colorsUsed, 256);
+    // DIB_PAL_COLORS tables hold 16-bit indices; colorsUsed was counted with
+    // the larger RGBQUAD entries, so reading 2-byte entries stays inside.
+    const uint32_t entrySize = usage == 1 ? 2 : d.colorEntrySize;
     for (uint32_t i = 0; i < n; ++i) {
         const uint8_t* p =
-            reinterpret_cast<const uint8_t*>(info + d.colorTableOffset + i * d.colorEntrySize);
+            reinterpret_cast<const uint8_t*>(info + d.colorTableOffset + i * entrySize);
         if (usage == 1) {
             // Palette indices into a palette the metafile did not carry:
             // drawn as grey levels.
@@ -91,10 +95,12 @@ bool decodeRle(const DibInfo& d, const uint8_t* in, size_t size, std::vector<uin
     const bool four = d.compression == BI_RLE4;
     int x = 0, y = 0;
     size_t i = 0;
+    // x and y stop at the bitmap's edge: runs and deltas past it draw
+    // nothing, and a long stream of them cannot overflow the counters.
     auto put = [&](uint8_t v) {
         if (x < w && y < h)
             out[size_t(y) * size_t(w) + size_t(x)] = v;
-        ++x;
+        x = std::min(x + 1, w);
     };
     while (i + 1 < size) {
         const uint8_t n = in[i], c = in[i + 1];
@@ -112,7 +118,7 @@ bool decodeRle(const DibInfo& d, const uint8_t* in, size_t size, std::vector<uin
         } else if (c == 2) { // delta
             if (i + 1 >= size)
                 return false;
-            x += in[i];
+            x = std::min(x + in[i], w);
             y += in[i + 1];
             i += 2;
         } else { // absolute run of c pixels, padded to 16 bits

@@ -4,6 +4,8 @@
 #include "platform/emf/emf_records.h"
 #include "platform/errors.h"
 
+#include <limits>
+
 namespace vx::emf {
 
 namespace {
@@ -57,6 +59,9 @@ namespace {
 
 EmfHeader readHeader(const QByteArray& bytes) {
     ByteReader r(bytes);
+    // Record offsets and sizes are 32-bit in the format and in the index.
+    if (bytes.size() > qsizetype(std::numeric_limits<uint32_t>::max()))
+        fail(QStringLiteral("il file è troppo grande per un metafile."));
     if (bytes.size() < qsizetype(kHeaderBaseSize))
         fail(QStringLiteral("il file è troppo corto per contenere l'intestazione."));
     const uint32_t type = r.u32();

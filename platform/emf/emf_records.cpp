@@ -48,19 +48,47 @@ bool rangeInRecord(const EmfRecord& rec, uint32_t off, size_t len) {
     return end && *end <= rec.size;
 }
 
-std::optional<DibRef> readDibRef(const EmfRecord& rec, uint32_t offBmi, uint32_t cbBmi,
-                                 uint32_t offBits, uint32_t cbBits, uint32_t usage) {
-    DibRef ref;
-    ref.usage = usage;
-    if (cbBmi == 0)
-        return ref; // no bitmap (a pattern blit)
-    if (offBmi < 8 || !rangeInRecord(rec, offBmi, cbBmi) || !rangeInRecord(rec, offBits, cbBits))
-        return std::nullopt;
-    ref.info = rec.data + offBmi;
-    ref.infoSize = cbBmi;
-    ref.bits = rec.data + offBits;
-    ref.bitsSize = cbBits;
-    return ref;
+// The four fields that place a DIB in a bitmap record (offset and size of
+// the BITMAPINFO, offset and size of the bits), stored in this order by
+// every record that carries one.
+struct DibFields {
+    uint32_t offBmi = 0;
+    uint32_t cbBmi = 0;
+    uint32_t offBits = 0;
+    uint32_t cbBits = 0;
+};
+
+DibFields readDibFields(ByteReader& r) {
+    DibFields f;
+    f.offBmi = r.u32();
+    f.cbBmi = r.u32();
+    f.offBits = r.u32();
+    f.cbBits = r.u32();
+    return f;
+}
+
+// Points `out` at the record's DIB; false when the fields leave the record.
+// No BITMAPINFO (cbBmi 0) is a record without a bitmap (a pattern blit).
+bool readDibRef(const EmfRecord& rec, const DibFields& f, uint32_t usage, DibRef& out) {
+    out = DibRef{};
+    out.usage = usage;
+    if (f.cbBmi == 0)
+        return true;
+    if (f.offBmi < 8 || !rangeInRecord(rec, f.offBmi, f.cbBmi) ||
+        !rangeInRecord(rec, f.offBits, f.cbBits))
+        return false;
+    out.info = rec.data + f.offBmi;
+    out.infoSize = f.cbBmi;
+    out.bits = rec.data + f.offBits;
+    out.bitsSize = f.cbBits;
+    return true;
+}
+
+// The bounds, point count and points that open the poly-shape records.
+bool readBoundsAndPoints(ByteReader& r, bool points16, RectL& bounds, std::vector<QPoint>& points) {
+    bounds = readRectL(r);
+    const uint32_t count = r.u32();
+    return r.ok() && readPoints(r, count, points16, points);
 }
 
 bool finite(float f) {
@@ -157,9 +185,7 @@ QString decodeAnsi(const char* data, size_t size) {
 std::optional<PolyRecord> readPoly(const EmfRecord& rec, bool points16) {
     ByteReader r = rec.payload();
     PolyRecord p;
-    p.bounds = readRectL(r);
-    const uint32_t count = r.u32();
-    if (!r.ok() || !readPoints(r, count, points16, p.points))
+    if (!readBoundsAndPoints(r, points16, p.bounds, p.points))
         return std::nullopt;
     return p;
 }
@@ -186,10 +212,9 @@ std::optional<PolyPolyRecord> readPolyPoly(const EmfRecord& rec, bool points16) 
 std::optional<PolyDrawRecord> readPolyDraw(const EmfRecord& rec, bool points16) {
     ByteReader r = rec.payload();
     PolyDrawRecord p;
-    p.bounds = readRectL(r);
-    const uint32_t count = r.u32();
-    if (!r.ok() || !readPoints(r, count, points16, p.points))
+    if (!readBoundsAndPoints(r, points16, p.bounds, p.points))
         return std::nullopt;
+    const size_t count = p.points.size();
     const char* types = r.view(count);
     if (!types)
         return std::nullopt;
@@ -348,10 +373,7 @@ std::optional<PenRecord> readExtCreatePen(const EmfRecord& rec) {
     ByteReader r = rec.payload();
     PenRecord p;
     p.handle = r.u32();
-    const uint32_t offBmi = r.u32();
-    const uint32_t cbBmi = r.u32();
-    const uint32_t offBits = r.u32();
-    const uint32_t cbBits = r.u32();
+    const DibFields dibFields = readDibFields(r);
     p.rawStyle = r.u32();
     const int32_t width = int32_t(r.u32());
     const uint32_t brushStyle = r.u32();
@@ -360,7 +382,8 @@ std::optional<PenRecord> readExtCreatePen(const EmfRecord& rec) {
     const uint32_t entries = r.u32();
     if (!r.ok() || size_t(entries) * 4 > r.remaining())
         return std::nullopt;
-    if (cbBmi && !readDibRef(rec, offBmi, cbBmi, offBits, cbBits, 0))
+    DibRef pattern;
+    if (!readDibRef(rec, dibFields, 0, pattern))
         return std::nullopt;
     p.pen.style = brushStyle == 1 ? PenStyle::Null : penStyleOf(p.rawStyle);
     // Cosmetic pens are one device pixel wide whatever the width says.
@@ -399,16 +422,9 @@ std::optional<PatternBrushRecord> readPatternBrush(const EmfRecord& rec) {
     PatternBrushRecord b;
     b.handle = r.u32();
     const uint32_t usage = r.u32();
-    const uint32_t offBmi = r.u32();
-    const uint32_t cbBmi = r.u32();
-    const uint32_t offBits = r.u32();
-    const uint32_t cbBits = r.u32();
-    if (!r.ok())
+    const DibFields dibFields = readDibFields(r);
+    if (!r.ok() || !readDibRef(rec, dibFields, usage, b.dib))
         return std::nullopt;
-    auto dib = readDibRef(rec, offBmi, cbBmi, offBits, cbBits, usage);
-    if (!dib)
-        return std::nullopt;
-    b.dib = *dib;
     return b;
 }
 
@@ -423,32 +439,64 @@ std::optional<QTransform> readXForm(ByteReader& r) {
 
 namespace {
 
+QRect rectOfExtent(int32_t x, int32_t y, int32_t cx, int32_t cy) {
+    return QRect(clampCoord(x), clampCoord(y), clampCoord(cx), clampCoord(cy));
+}
+
+// BITBLT, STRETCHBLT, ALPHABLEND and TRANSPARENTBLT: the destination, the
+// raster operation (or blend function, or transparent colour), the source
+// origin, transform and background, the DIB, and with `stretch` the source
+// extent (else the destination's).
 std::optional<BltRecord> readBltCommon(const EmfRecord& rec, bool stretch) {
     ByteReader r = rec.payload();
     BltRecord b;
     b.bounds = readRectL(r);
     const int32_t x = r.i32(), y = r.i32(), cx = r.i32(), cy = r.i32();
-    b.dest = QRect(clampCoord(x), clampCoord(y), clampCoord(cx), clampCoord(cy));
     b.rop = r.u32();
     const int32_t xSrc = r.i32(), ySrc = r.i32();
     auto xf = readXForm(r);
     b.sourceBackground = readColor(r);
     const uint32_t usage = r.u32();
-    const uint32_t offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32();
+    const DibFields dibFields = readDibFields(r);
     int32_t cxSrc = cx, cySrc = cy;
     if (stretch) {
         cxSrc = r.i32();
         cySrc = r.i32();
     }
-    if (!r.ok())
+    if (!r.ok() || !readDibRef(rec, dibFields, usage, b.dib))
         return std::nullopt;
     if (xf)
         b.sourceTransform = *xf;
-    b.source = QRect(clampCoord(xSrc), clampCoord(ySrc), clampCoord(cxSrc), clampCoord(cySrc));
-    auto dib = readDibRef(rec, offBmi, cbBmi, offBits, cbBits, usage);
-    if (!dib)
+    b.dest = rectOfExtent(x, y, cx, cy);
+    b.source = rectOfExtent(xSrc, ySrc, cxSrc, cySrc);
+    return b;
+}
+
+// STRETCHDIBITS and SETDIBITSTODEVICE: the destination origin, the source
+// rectangle, the DIB and its usage; then with `stretch` the raster
+// operation and the destination extent, else the scan lines the bits hold
+// (the destination takes the source's extent).
+std::optional<BltRecord> readDibitsCommon(const EmfRecord& rec, bool stretch) {
+    ByteReader r = rec.payload();
+    BltRecord b;
+    b.bounds = readRectL(r);
+    const int32_t x = r.i32(), y = r.i32(), xSrc = r.i32(), ySrc = r.i32(), cxSrc = r.i32(),
+                  cySrc = r.i32();
+    const DibFields dibFields = readDibFields(r);
+    const uint32_t usage = r.u32();
+    int32_t cx = cxSrc, cy = cySrc;
+    if (stretch) {
+        b.rop = r.u32();
+        cx = r.i32();
+        cy = r.i32();
+    } else {
+        b.startScan = r.u32();
+        b.scans = r.u32();
+    }
+    if (!r.ok() || !readDibRef(rec, dibFields, usage, b.dib))
         return std::nullopt;
-    b.dib = *dib;
+    b.dest = rectOfExtent(x, y, cx, cy);
+    b.source = rectOfExtent(xSrc, ySrc, cxSrc, cySrc);
     return b;
 }
 
@@ -463,47 +511,11 @@ std::optional<BltRecord> readStretchBlt(const EmfRecord& rec) {
 std::optional<BltRecord> readAlphaBlend(const EmfRecord& rec) {
     return readBltCommon(rec, true);
 }
-
 std::optional<BltRecord> readStretchDIBits(const EmfRecord& rec) {
-    ByteReader r = rec.payload();
-    BltRecord b;
-    b.bounds = readRectL(r);
-    const int32_t x = r.i32(), y = r.i32(), xSrc = r.i32(), ySrc = r.i32(), cxSrc = r.i32(),
-                  cySrc = r.i32();
-    const uint32_t offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32();
-    const uint32_t usage = r.u32();
-    b.rop = r.u32();
-    const int32_t cx = r.i32(), cy = r.i32();
-    if (!r.ok())
-        return std::nullopt;
-    b.dest = QRect(clampCoord(x), clampCoord(y), clampCoord(cx), clampCoord(cy));
-    b.source = QRect(clampCoord(xSrc), clampCoord(ySrc), clampCoord(cxSrc), clampCoord(cySrc));
-    auto dib = readDibRef(rec, offBmi, cbBmi, offBits, cbBits, usage);
-    if (!dib)
-        return std::nullopt;
-    b.dib = *dib;
-    return b;
+    return readDibitsCommon(rec, true);
 }
-
 std::optional<BltRecord> readSetDIBitsToDevice(const EmfRecord& rec) {
-    ByteReader r = rec.payload();
-    BltRecord b;
-    b.bounds = readRectL(r);
-    const int32_t x = r.i32(), y = r.i32(), xSrc = r.i32(), ySrc = r.i32(), cxSrc = r.i32(),
-                  cySrc = r.i32();
-    const uint32_t offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32();
-    const uint32_t usage = r.u32();
-    b.startScan = r.u32();
-    b.scans = r.u32();
-    if (!r.ok())
-        return std::nullopt;
-    b.dest = QRect(clampCoord(x), clampCoord(y), clampCoord(cxSrc), clampCoord(cySrc));
-    b.source = QRect(clampCoord(xSrc), clampCoord(ySrc), clampCoord(cxSrc), clampCoord(cySrc));
-    auto dib = readDibRef(rec, offBmi, cbBmi, offBits, cbBits, usage);
-    if (!dib)
-        return std::nullopt;
-    b.dib = *dib;
-    return b;
+    return readDibitsCommon(rec, false);
 }
 
 std::optional<RegionData> readRegionData(ByteReader r, uint32_t size) {

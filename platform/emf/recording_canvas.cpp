@@ -1,5 +1,6 @@
 #include "platform/emf/recording_canvas.h"
 
+#include "platform/emf/emf_records.h"
 #include "platform/emf/emf_writer.h"
 #include "platform/errors.h"
 #include "platform/fonts.h"
@@ -358,6 +359,9 @@ void RecordingCanvas::textOut(int x, int y, const QString& text, uint32_t option
     if (d_->finished)
         return;
     Impl& d = *d_;
+    // The record is written with a rectangle, wide characters and x advances
+    // only: options that would change that layout for a reader are dropped.
+    options &= ~(kEtoPdy | kEtoGlyphIndex | kEtoSmallChars | kEtoNoRect);
     d.ensureFont(d.s.font);
     std::vector<int> dx = advances;
     if (dx.size() != size_t(text.size()))

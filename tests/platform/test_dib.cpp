@@ -147,3 +147,21 @@ TEST(Dib, ShortColourTablesAndRunsStayInBounds) {
                           size_t(absolute.size()))
                     .isNull());
 }
+
+// A stream of horizontal deltas long enough to carry the column past 2^31
+// must stop at the bitmap's edge: counting on would wrap to a negative
+// column and write far outside the pixel buffer.
+TEST(Dib, EndlessRleDeltasStopAtTheEdge) {
+    const QByteArray info = dibHeader(4, 2, 8, 1, 2) + palette({kRed, kGreen});
+    constexpr int kDeltas = (1 << 30) / 255 * 2 + 2; // 255 columns each: past 2^31
+    QByteArray bits;
+    bits.reserve(kDeltas * 4 + 4);
+    for (int i = 0; i < kDeltas; ++i)
+        bits.append("\x00\x02\xFF\x00", 4);
+    bits.append("\x01\x01\x00\x01", 4); // one green pixel, end of bitmap
+    const QImage img =
+        decodeDib(info.constData(), size_t(info.size()), bits.constData(), size_t(bits.size()));
+    ASSERT_FALSE(img.isNull());
+    // Nothing was drawn: the pixel fell past the right edge.
+    EXPECT_EQ(img.pixel(3, 1), kRed);
+}

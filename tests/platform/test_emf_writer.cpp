@@ -228,6 +228,28 @@ TEST(EmfWriter, TextRecordCarriesStringAndAdvances) {
     EXPECT_EQ(items[0].text, text);
 }
 
+// Options that change the text record's layout for a reader (y advances,
+// glyph indices, 8-bit characters, no rectangle) are not written: the record
+// holds a rectangle, wide characters and x advances only, and must parse.
+TEST(EmfWriter, TextOptionsNeverContradictTheRecordLayout) {
+    for (const uint32_t extra : {0x2000u, 0x10u, 0x200u, 0x100u}) {
+        SCOPED_TRACE(extra);
+        RecordingCanvas canvas(QSize(400, 200));
+        canvas.setFont(FontSpec{});
+        const QRect clip = rectFromEdges(10, 10, 300, 40);
+        canvas.textOut(20, 20, QStringLiteral("Città"), TextOutOption::Clipped | extra, clip,
+                       {7, 7, 7, 7, 7});
+        EmfPicture pic;
+        ASSERT_NO_THROW(pic = EmfPicture::parse(canvas.finish()));
+        const auto items = extractText(pic);
+        ASSERT_EQ(items.size(), 1u);
+        EXPECT_EQ(items[0].text, QStringLiteral("Città"));
+        const auto texts = ofType(records(canvas.finish()), EMR_EXTTEXTOUTW);
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_EQ(texts[0].u32(44), TextOutOption::Clipped);
+    }
+}
+
 TEST(EmfWriter, RestoreStateRevertsObjectsAndDefersDeletion) {
     RecordingCanvas canvas(QSize(100, 100));
     const PenSpec red{PenStyle::Solid, 2, rgb(255, 0, 0)};
