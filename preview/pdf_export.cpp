@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "preview/print_pages.h"
+#include "preview/progress_filter_form.h"
 #include "report/emf_pages.h"
 #include "report/printer_settings.h"
 #include "report/report.h"
@@ -11,6 +12,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 
 #include <algorithm>
 
@@ -61,7 +63,12 @@ public:
     bool Start(TvxEMFPages& pages, const QString& fileName) override {
         pages_ = &pages;
         fileName_ = fileName;
-        writer_ = std::make_unique<QPdfWriter>(fileName);
+        // The PDF goes to a temporary file that replaces the target only
+        // when it is complete: a failed export leaves an earlier file as it was.
+        file_ = std::make_unique<QSaveFile>(fileName);
+        if (!file_->open(QIODevice::WriteOnly))
+            throw VxError(cannotWrite());
+        writer_ = std::make_unique<QPdfWriter>(file_.get());
         writer_->setResolution(kPdfResolution);
         writer_->setCreator(QStringLiteral("Corvina"));
         writer_->setTitle(QFileInfo(fileName).completeBaseName());
@@ -97,8 +104,11 @@ public:
         }
         painter_.end();
         writer_.reset();
-        if (!QFileInfo(fileName_).isFile())
+        if (!file_->commit()) {
+            file_.reset();
             throw VxError(cannotWrite());
+        }
+        file_.reset();
     }
     ~PdfExportFilter() override {
         if (painter_.isActive())
@@ -112,6 +122,7 @@ private:
 
     TvxEMFPages* pages_ = nullptr;
     QString fileName_;
+    std::unique_ptr<QSaveFile> file_;
     std::unique_ptr<QPdfWriter> writer_;
     QPainter painter_;
 };
@@ -178,19 +189,26 @@ int ExportPdf(TvxEMFPages& pages, const QString& fileName, int first, int last) 
     return RunExport(filter, pages, fileName, first, last);
 }
 
-QString ExportReport(TvxReport& report, const TvxExportFilterInfo& info, const QString& chosen) {
-    const QString name = exportFileName(chosen, info.FileMask);
+ExportOutcome ExportReport(TvxReport& report, const TvxExportFilterInfo& info,
+                           const QString& chosen) {
+    ExportOutcome outcome;
     if (!info.FilterClass)
-        return QString();
+        return outcome;
+    const QString name = exportFileName(chosen, info.FileMask);
     std::unique_ptr<TvxExportFilter> filter = info.FilterClass();
     if (!filter)
-        return QString();
+        return outcome;
     if (!report.PreparedPages || report.PreparedPages->Count() == 0)
         report.Prepare();
     if (!report.PreparedPages)
-        return QString();
-    RunExport(*filter, *report.PreparedPages, name, 1, report.PreparedPages->Count());
-    return name;
+        return outcome;
+    if (!filter->Start(*report.PreparedPages, name))
+        return outcome;
+    TProgressFilterForm form;
+    outcome.Pages = form.Execute(*filter, *report.PreparedPages, info.Description);
+    outcome.Cancelled = form.Cancelled();
+    outcome.FileName = name;
+    return outcome;
 }
 
 } // namespace vx

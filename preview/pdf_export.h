@@ -60,9 +60,19 @@ std::unique_ptr<TvxExportFilter> createPdfExportFilter();
 // Pages first..last to a PDF file (the whole report with 1, INT_MAX).
 int ExportPdf(TvxEMFPages& pages, const QString& fileName, int first = 1, int last = 1 << 30);
 
-// The save dialog's export path: the report's pages (prepared first when it
-// has none) through the filter into the chosen name with the filter's
-// extension. Returns the name written.
-QString ExportReport(TvxReport& report, const TvxExportFilterInfo& filter, const QString& chosen);
+// What an export through the save dialog did.
+struct ExportOutcome {
+    QString FileName; // the name written (empty when nothing was written)
+    int Pages = 0;    // pages given to the filter
+    bool Cancelled = false;
+};
+
+// The save dialog's export path: the chosen name with its extension
+// replaced by the filter's; the filter is started on that name; when it
+// accepts, the report is prepared first if it has no pages, and the
+// progress window TProgressFilterForm exports the pages ("&Annulla" stops
+// after the page in progress; the filter still finishes).
+ExportOutcome ExportReport(TvxReport& report, const TvxExportFilterInfo& filter,
+                           const QString& chosen);
 
 } // namespace vx

@@ -6,6 +6,7 @@
 #include "platform/painter_canvas.h"
 #include "preview/page_render.h"
 #include "preview/paint_panel.h"
+#include "preview/pdf_export.h"
 #include "report/emf_pages.h"
 #include "report/report.h"
 
@@ -35,6 +36,7 @@ namespace {
 constexpr int kToolBarHeight = 32;
 constexpr int kPageBoxWidth = 80;
 constexpr int kPageBoxHeight = 16;
+constexpr int kPageBoxFontPixels = 11;
 constexpr int kLargeChange = 200;
 constexpr int kSmallChange = 10;
 constexpr int kBlinkInterval = 250; // ms
@@ -67,14 +69,23 @@ PreviewHooks& previewHooks() {
     return hooks;
 }
 
-PageBox::PageBox(TStandardPreview* preview, QWidget* parent) : QWidget(parent), preview_(preview) {}
+PageBox::PageBox(TStandardPreview* preview, QWidget* parent) : QWidget(parent), preview_(preview) {
+    // The bottom row is only as high as a scroll bar: a small font keeps
+    // the text whole in it.
+    QFont small = font();
+    small.setPixelSize(kPageBoxFontPixels);
+    setFont(small);
+}
 
 void PageBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), palette().window());
     p.setPen(palette().windowText().color());
-    const QRect box(0, 0, preview_->pagePanel()->width(), preview_->pagePanel()->height());
-    p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, preview_->pageBoxText());
+    // Centred in the box itself: the bottom row's box is lower than the
+    // floating one, and text centred on the floating box's height would
+    // lose its bottom in it. The trailing blanks paint over a longer text.
+    p.drawText(QRect(0, 0, width(), height()),
+               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, preview_->pageBoxText());
 }
 
 TStandardPreview::TStandardPreview(QWidget* parent) : TvxPreview(parent) {
@@ -849,7 +860,7 @@ void TStandardPreview::SaveReport() {
     const CurrentFolderGuard folder;
     QFileDialog dialog(this, kSaveTitle);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    const QStringList filters{kSaveVxpFilter, kSaveEmfFilter};
+    const QStringList filters = saveDialogFilters();
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.constFirst());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -857,6 +868,13 @@ void TStandardPreview::SaveReport() {
     QApplication::processEvents();
     const int type = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
     SaveReportFile(dialog.selectedFiles().constFirst(), type < 1 ? 1 : type);
+}
+
+QStringList TStandardPreview::saveDialogFilters() {
+    QStringList filters{kSaveVxpFilter, kSaveEmfFilter};
+    for (const TvxExportFilterInfo& f : ExportFilters())
+        filters << f.NameFilter();
+    return filters;
 }
 
 QString TStandardPreview::emfFileName(const QString& chosen) {
@@ -882,6 +900,15 @@ void TStandardPreview::SaveReportFile(const QString& fileName, int filterIndex) 
         if (!picture.isNull() && picture.header().bytes <= uint32_t(bytes.size()))
             bytes.truncate(qsizetype(picture.header().bytes));
         writeFileAtomically(emfFileName(fileName), bytes);
+        return;
+    }
+    // The registered export filters follow the two built-in types.
+    const std::vector<TvxExportFilterInfo>& exportFilters = ExportFilters();
+    const int filter = filterIndex - 3;
+    if (filter >= 0 && filter < int(exportFilters.size())) {
+        // A copy: the table may grow while the export window runs.
+        const TvxExportFilterInfo info = exportFilters[size_t(filter)];
+        ExportReport(*report(), info, fileName);
     }
 }
 

@@ -12,6 +12,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -84,11 +85,16 @@ public:
     void TimerTimer();
 
     // The work behind the open and save dialogs (also for tests and hosts):
-    // load a ".vxp" file into the shown report; save as ".vxp" (type 1) or
+    // load a ".vxp" file into the shown report; save as ".vxp" (type 1),
     // the current page as ".emf" (type 2; ".emf" appended unless the name
-    // ends with it, in any case).
+    // ends with it, in any case), or export through registered export
+    // filter number type - 3 (type 3 and later, the types the save dialog
+    // lists after the two built-in ones).
     void OpenReportFile(const QString& fileName);
     void SaveReportFile(const QString& fileName, int filterIndex);
+    // The save dialog's file types: ".vxp", ".emf", then one per
+    // registered export filter ("Documento PDF (*.pdf)").
+    static QStringList saveDialogFilters();
     // The name an ".emf" page is saved under.
     static QString emfFileName(const QString& chosen);
 
