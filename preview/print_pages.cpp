@@ -1,6 +1,7 @@
 #include "preview/print_pages.h"
 
 #include "platform/errors.h"
+#include "platform/message_box.h"
 #include "platform/painter_canvas.h"
 #include "platform/printer_device.h"
 #include "preview/page_playback.h"
@@ -266,14 +267,62 @@ void PrintPages(TvxReport& report, int first, int last, int copies, bool collate
     report.Terminated = false;
 }
 
+PrintDialogRunner& printDialogRunner() {
+    static PrintDialogRunner runner;
+    return runner;
+}
+
+QString noPrinterMessage() {
+    return QStringLiteral("Nessuna stampante installata.");
+}
+
+PrintDialogChoices printDialogChoices(const QPrinter& printer) {
+    PrintDialogChoices c;
+    c.PrinterName = printer.printerName();
+    c.AllPages = printer.printRange() != QPrinter::PageRange;
+    c.FromPage = printer.fromPage();
+    c.ToPage = printer.toPage();
+    c.Copies = printer.copyCount();
+    c.Collate = printer.collateCopies();
+    return c;
+}
+
+void PrintWithChoices(TvxReport& report, const PrintDialogChoices& choices) {
+    const int count = report.PreparedPages ? report.PreparedPages->Count() : 0;
+    if (count == 0)
+        return;
+    // The printer chosen in the dialog becomes the current one; the print
+    // job reads the printer list again and follows it.
+    TPrinterSettings& settings = PrinterSettings();
+    if (!choices.PrinterName.isEmpty()) {
+        const int chosen = int(settings.Printers.indexOf(choices.PrinterName));
+        if (chosen >= 0 && chosen != settings.PseudoPrinterIndex && chosen != settings.PrinterIndex)
+            settings.SelectPrinter(chosen);
+    }
+    QApplication::processEvents();
+    int first = 1;
+    int last = count;
+    if (!choices.AllPages && choices.FromPage > 0) {
+        first = std::clamp(choices.FromPage, 1, count);
+        last = std::clamp(choices.ToPage < 1 ? count : choices.ToPage, first, count);
+    }
+    PrintPages(report, first, last, std::max(1, choices.Copies), choices.Collate);
+}
+
 bool ExecPrintDialog(TvxReport& report, QWidget* parent) {
     const int count = report.PreparedPages ? report.PreparedPages->Count() : 0;
     if (count == 0)
         return false;
-    QPrinter printer(QPrinter::HighResolution);
     TPrinterSettings& settings = PrinterSettings();
+    // Only the pseudo printer: there is nothing to print on.
+    if (settings.Printers.size() <= 1 && settings.IsPseudoPrinter()) {
+        showMessage(applicationTitle(), noPrinterMessage(), MessageIcon::Warning);
+        return false;
+    }
+    QPrinter printer(QPrinter::HighResolution);
     if (!settings.IsPseudoPrinter() && !settings.SelectedPrinterName().isEmpty())
         printer.setPrinterName(settings.SelectedPrinterName());
+    printer.setPrintRange(QPrinter::AllPages);
     printer.setFromTo(1, count);
     printer.setCopyCount(1);
     printer.setCollateCopies(false);
@@ -281,19 +330,19 @@ bool ExecPrintDialog(TvxReport& report, QWidget* parent) {
     dialog.setMinMax(1, count);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
-    if (dialog.exec() != QDialog::Accepted)
+    // The pages go to the printer settings' printer, one job per paper run:
+    // a file destination chosen here would be ignored, so it is not offered
+    // (the save dialog exports PDF files).
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    const PrintDialogRunner& runner = printDialogRunner();
+    if ((runner ? runner(dialog, printer) : dialog.exec()) != QDialog::Accepted)
         return false;
-    // The printer chosen in the dialog becomes the current one.
-    const int chosen = int(settings.Printers.indexOf(printer.printerName()));
-    if (chosen >= 0 && chosen != settings.PrinterIndex)
-        settings.SelectPrinter(chosen);
-    int first = 1;
-    int last = count;
-    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
-        first = std::clamp(printer.fromPage(), 1, count);
-        last = std::clamp(printer.toPage(), first, count);
-    }
-    PrintPages(report, first, last, std::max(1, printer.copyCount()), printer.collateCopies());
+    const PrintDialogChoices choices = printDialogChoices(printer);
+    // Copies are printed one by one by the run, never by the printer.
+    printer.setCopyCount(1);
+    PrintWithChoices(report, choices);
     return true;
 }
 

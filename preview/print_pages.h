@@ -17,6 +17,8 @@
 #include <vector>
 
 class QPainter;
+class QPrintDialog;
+class QPrinter;
 class QWidget;
 
 namespace vx {
@@ -81,9 +83,38 @@ bool RunPrintJob(TvxReport& report, PrintTarget& target, int first, int last, in
 // ShowProgress is false, in which case the job runs at once.
 void PrintPages(TvxReport& report, int first, int last, int copies, bool collate);
 
+// What the print dialog answered.
+struct PrintDialogChoices {
+    QString PrinterName;  // the printer chosen (empty: the current one stays)
+    bool AllPages = true; // otherwise the range FromPage..ToPage
+    int FromPage = 1;
+    int ToPage = 1;
+    int Copies = 1;
+    bool Collate = false;
+};
+
+// The work after a confirmed print dialog: the chosen printer becomes the
+// printer settings' current one, pending events are processed, the range
+// is kept within 1..page count, then PrintPages(from, to, copies, collate).
+void PrintWithChoices(TvxReport& report, const PrintDialogChoices& choices);
+
+// The choices a confirmed dialog left on its printer.
+PrintDialogChoices printDialogChoices(const QPrinter& printer);
+
 // The print dialog for the report's prepared pages (range 1..page count,
-// copies, collation), then PrintPages. Returns false when cancelled.
+// first page 1, last page = page count, copies 1), then PrintWithChoices.
+// Without an installed printer a warning is shown instead of the dialog.
+// Returns false when nothing was started (cancelled, no pages, no printer).
 bool ExecPrintDialog(TvxReport& report, QWidget* parent = nullptr);
+
+// How ExecPrintDialog shows the dialog: exec() by default; tests install a
+// function that reads the dialog's set-up, sets choices on the printer and
+// answers Accepted or Rejected.
+using PrintDialogRunner = std::function<int(QPrintDialog& dialog, QPrinter& printer)>;
+PrintDialogRunner& printDialogRunner();
+
+// The message shown instead of the print dialog when no printer is installed.
+QString noPrinterMessage();
 
 // Installs the preview's print button / F2 and the report's PrintPages
 // hook (all pages, one copy). Idempotent.

@@ -2,6 +2,7 @@
 // run of equal paper, progress, titles, destination rectangles, cancel.
 
 #include "platform/errors.h"
+#include "platform/message_box.h"
 #include "platform/printer_device.h"
 #include "preview/print_pages.h"
 #include "preview/progress_form.h"
@@ -9,6 +10,8 @@
 #include "tests/preview/preview_fixtures.h"
 
 #include <QLabel>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -317,6 +320,106 @@ TEST_F(PrintPagesTest, PrinterErrorsReachTheCallerAndAbortTheJob) {
     rec.onPage = [](int) { throw VxError(QStringLiteral("carta esaurita")); };
     EXPECT_THROW(RunPrintJob(*report, rec, 1, 2, 1, false), VxError);
     EXPECT_EQ(rec.events.back(), QStringLiteral("abort"));
+}
+
+// The print dialog of the preview (F2): its set-up, then the run with the
+// choices made in it.
+TEST_F(PrintPagesTest, PrintDialogOffersThePagesAndPrintsTheChoices) {
+    auto report = test::a4Report(5);
+    report->ShowProgress = false;
+    std::vector<int> printed;
+    struct Keep : Recorder {
+        std::vector<int>* out = nullptr;
+        ~Keep() override { *out = pages; }
+    };
+    printTargetFactory() = [&] {
+        auto k = std::make_unique<Keep>();
+        k->out = &printed;
+        return k;
+    };
+    struct Case {
+        bool accept;
+        bool range;
+        int from, to, copies;
+        bool collate;
+        std::vector<int> pages;
+    } cases[] = {
+        {true, true, 2, 3, 2, true, {2, 3, 2, 3}},
+        {true, true, 2, 3, 2, false, {2, 2, 3, 3}},
+        {true, false, 0, 0, 1, false, {1, 2, 3, 4, 5}},
+        {false, true, 2, 3, 2, true, {}},
+    };
+    for (const Case& c : cases) {
+        printed.clear();
+        int minPage = 0, maxPage = 0, from = 0, to = 0, copies = 0;
+        printDialogRunner() = [&](QPrintDialog& dialog, QPrinter& printer) {
+            minPage = dialog.minPage();
+            maxPage = dialog.maxPage();
+            from = printer.fromPage();
+            to = printer.toPage();
+            copies = printer.copyCount();
+            if (c.range) {
+                printer.setPrintRange(QPrinter::PageRange);
+                printer.setFromTo(c.from, c.to);
+            }
+            printer.setCopyCount(c.copies);
+            printer.setCollateCopies(c.collate);
+            return c.accept ? int(QDialog::Accepted) : int(QDialog::Rejected);
+        };
+        EXPECT_EQ(ExecPrintDialog(*report), c.accept);
+        EXPECT_EQ(minPage, 1);
+        EXPECT_EQ(maxPage, 5);
+        EXPECT_EQ(from, 1);
+        EXPECT_EQ(to, 5);
+        EXPECT_EQ(copies, 1);
+        EXPECT_EQ(printed, c.pages) << c.from << "-" << c.to << " x" << c.copies;
+    }
+    printDialogRunner() = nullptr;
+}
+
+TEST_F(PrintPagesTest, PrintChoicesAreKeptWithinThePages) {
+    auto report = test::a4Report(3);
+    report->ShowProgress = false;
+    std::vector<int> printed;
+    struct Keep : Recorder {
+        std::vector<int>* out = nullptr;
+        ~Keep() override { *out = pages; }
+    };
+    printTargetFactory() = [&] {
+        auto k = std::make_unique<Keep>();
+        k->out = &printed;
+        return k;
+    };
+    struct {
+        int from, to;
+        std::vector<int> pages;
+    } cases[] = {{2, 9, {2, 3}}, {7, 9, {3}}, {3, 1, {3}}, {0, 0, {1, 2, 3}}};
+    for (const auto& c : cases) {
+        PrintDialogChoices choices;
+        choices.AllPages = false;
+        choices.FromPage = c.from;
+        choices.ToPage = c.to;
+        PrintWithChoices(*report, choices);
+        EXPECT_EQ(printed, c.pages) << c.from << "-" << c.to;
+    }
+}
+
+TEST_F(PrintPagesTest, NoInstalledPrinterGivesAWarningInsteadOfTheDialog) {
+    ReplacePrinterSettings(std::make_unique<TPrinterSettings>(nullptr));
+    PrinterSettings().LoadPrinterList();
+    auto report = test::a4Report(2);
+    bool shown = false;
+    printDialogRunner() = [&](QPrintDialog&, QPrinter&) {
+        shown = true;
+        return int(QDialog::Rejected);
+    };
+    MessageBoxInterceptor box;
+    EXPECT_FALSE(ExecPrintDialog(*report));
+    printDialogRunner() = nullptr;
+    EXPECT_FALSE(shown);
+    ASSERT_EQ(box.messages().size(), 1u);
+    EXPECT_EQ(box.messages()[0].text, noPrinterMessage());
+    EXPECT_EQ(box.messages()[0].icon, MessageIcon::Warning);
 }
 
 } // namespace
