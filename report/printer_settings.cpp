@@ -95,9 +95,44 @@ int32_t roundEven(double v) {
     return int32_t(std::nearbyint(v));
 }
 
-std::unique_ptr<TPrinterSettings>& settingsStorage() {
-    static std::unique_ptr<TPrinterSettings> settings;
-    return settings;
+// The process-wide object. The system's printers are Qt objects that must be
+// freed while the application object still exists (its print support and
+// platform plugin go with it): whenever settings are stored while there is
+// an application object, a clean-up routine of that application frees them.
+// Whatever is still held when the process exits after the application object
+// is gone is left to the operating system instead of being destroyed.
+struct SettingsStorage {
+    std::unique_ptr<TPrinterSettings> settings;
+    bool cleanupQueued = false;
+    SettingsStorage() = default;
+    SettingsStorage(const SettingsStorage&) = delete;
+    SettingsStorage& operator=(const SettingsStorage&) = delete;
+    ~SettingsStorage() {
+        // Kept reachable so that leak checkers do not report it.
+        static TPrinterSettings* keptAtExit = nullptr;
+        keptAtExit = settings.release();
+    }
+};
+
+SettingsStorage& settingsStorage() {
+    static SettingsStorage storage;
+    return storage;
+}
+
+void freeSettingsWithApplication() {
+    SettingsStorage& storage = settingsStorage();
+    storage.cleanupQueued = false;
+    storage.settings.reset();
+}
+
+// Queues the clean-up with the current application object (once per
+// application object: the routine clears the mark when it runs).
+void queueCleanup() {
+    SettingsStorage& storage = settingsStorage();
+    if (storage.cleanupQueued || !QCoreApplication::instance())
+        return;
+    qAddPostRoutine(freeSettingsWithApplication);
+    storage.cleanupQueued = true;
 }
 
 const QString kInvalidPrinter = QStringLiteral("La stampante selezionata non è valida");
@@ -131,8 +166,10 @@ void TPrinterSettings::LoadPrinterList(std::unique_ptr<PrinterDevice> device) {
                 Printers = names;
                 const int current = device_->currentPrinterIndex();
                 if (current >= 0 && current < names.size()) {
+                    // The current printer keeps its device mode: the paper
+                    // and orientation last applied to it stay, so that the
+                    // fields read back match what SamePaper compares with.
                     PrinterIndex = current;
-                    device_->selectPrinter(current);
                     ReadDeviceSettings();
                 } else {
                     // No current (default) printer: the printers are listed
@@ -357,30 +394,27 @@ void TPrinterSettings::SelectStoredPrinter(TvxReport* report, const QString& nam
 }
 
 TPrinterSettings& PrinterSettings() {
-    auto& settings = settingsStorage();
-    if (!settings) {
-        // The system's printers are Qt objects that must go before the
-        // application object does (its print support goes with it).
-        static bool cleanupRegistered = false;
-        if (!cleanupRegistered && QCoreApplication::instance()) {
-            qAddPostRoutine([] { settingsStorage().reset(); });
-            cleanupRegistered = true;
-        }
-        settings = std::make_unique<TPrinterSettings>(createSystemPrinterDevice());
-        settings->LoadPrinterList();
+    SettingsStorage& storage = settingsStorage();
+    if (!storage.settings) {
+        storage.settings = std::make_unique<TPrinterSettings>(createSystemPrinterDevice());
+        queueCleanup();
+        storage.settings->LoadPrinterList();
     }
-    return *settings;
+    return *storage.settings;
 }
 
 std::unique_ptr<TPrinterSettings>
 ReplacePrinterSettings(std::unique_ptr<TPrinterSettings> settings) {
-    std::unique_ptr<TPrinterSettings> previous = std::move(settingsStorage());
-    settingsStorage() = std::move(settings);
+    SettingsStorage& storage = settingsStorage();
+    std::unique_ptr<TPrinterSettings> previous = std::move(storage.settings);
+    storage.settings = std::move(settings);
+    if (storage.settings)
+        queueCleanup();
     return previous;
 }
 
 bool HasPrinterSettings() {
-    return settingsStorage() != nullptr;
+    return settingsStorage().settings != nullptr;
 }
 
 } // namespace vx

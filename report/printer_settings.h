@@ -49,8 +49,9 @@ public:
     TPrinterSettings(const TPrinterSettings&) = delete;
     TPrinterSettings& operator=(const TPrinterSettings&) = delete;
 
-    // Reads the installed printers and selects the platform's current one;
-    // with a new device (not nullptr) the settings work through it from now on.
+    // Reads the installed printers and the settings of the platform's
+    // current one, whose device mode (paper, orientation) is kept; with a new
+    // device (not nullptr) the settings work through it from now on.
     void LoadPrinterList(std::unique_ptr<PrinterDevice> device = nullptr);
     void SelectPrinter(int index);
     void SetPaper(int code, int width, int height, int orientation);
@@ -101,10 +102,14 @@ private:
 };
 
 // The process-wide printer settings (created by the library's module
-// initialisation, or on first use with the system's printers).
+// initialisation, or on first use with the system's printers). The object
+// held when the application object is destroyed is freed with it (the
+// system's printers cannot outlive it); one still held at process exit
+// without an application object is not destroyed.
 TPrinterSettings& PrinterSettings();
-// Replaces the process-wide object (tests, hosts); returns the previous one.
-// nullptr makes the next PrinterSettings() create a fresh one.
+// Replaces the process-wide object (tests, hosts); returns the previous one,
+// which the caller then owns. nullptr makes the next PrinterSettings()
+// create a fresh one.
 std::unique_ptr<TPrinterSettings>
 ReplacePrinterSettings(std::unique_ptr<TPrinterSettings> settings);
 bool HasPrinterSettings();

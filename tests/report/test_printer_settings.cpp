@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/message_box.h"
 #include "platform/painter_canvas.h"
+#include "report/page.h"
 #include "report/report.h"
 
 #include <QCoreApplication>
@@ -18,7 +19,9 @@ namespace vx {
 namespace {
 
 // A printer system in memory: printers with a resolution, papers and a
-// 1/4-inch unprintable margin; a printer named "rotta" fails when selected.
+// 1/4-inch unprintable margin; a printer named "rotta" fails when selected
+// or read; the paper code `refused` (and custom paper when `refuseCustom`)
+// is refused by the driver with an error.
 class FakeDevice : public PrinterDevice {
 public:
     QStringList names{QStringLiteral("Ufficio"), QStringLiteral("Magazzino"),
@@ -27,6 +30,8 @@ public:
     int dpi = 600;
     DeviceMode mode{DeviceModeField::Orientation | DeviceModeField::PaperSize, 1, 9, 0, 0};
     int selects = 0;
+    int refused = -1;
+    bool refuseCustom = false;
 
     QStringList printerNames() override { return names; }
     int currentPrinterIndex() override { return current; }
@@ -37,11 +42,25 @@ public:
         mode = DeviceMode{DeviceModeField::Orientation | DeviceModeField::PaperSize, 1, 9, 0, 0};
         ++selects;
     }
-    QString deviceName() override { return names.value(current); }
+    QString deviceName() override {
+        usable();
+        return names.value(current);
+    }
     QString driverName() override { return QStringLiteral("driver-fittizio"); }
     QString portName() override { return QStringLiteral("LPT1:"); }
-    DeviceMode deviceMode() override { return mode; }
-    void setDeviceMode(const DeviceMode& m) override { mode = m; }
+    DeviceMode deviceMode() override {
+        usable();
+        return mode;
+    }
+    void setDeviceMode(const DeviceMode& m) override {
+        if (m.paperSize == refused || (refuseCustom && m.paperSize == 256))
+            throw VxError(QStringLiteral("carta rifiutata"));
+        mode = m;
+    }
+    void usable() const {
+        if (names.value(current) == QStringLiteral("rotta"))
+            throw VxError(QStringLiteral("guasta"));
+    }
     QSize paperPixels() const {
         // A4 and letter only; custom sizes as given.
         QSizeF mm(210, 297);
@@ -205,6 +224,79 @@ TEST(PrinterSettings, RealPrinterFromDevice) {
     EXPECT_EQ(dev->mode.paperLength, 2000);
     EXPECT_TRUE(dev->mode.fields & DeviceModeField::PaperWidth);
     EXPECT_EQ(s.PaperWidth, 1000);
+}
+
+// Printing re-reads the printer list at the start of every job: the
+// current printer keeps the paper and orientation last applied, so the
+// fields still describe what the device will print on.
+TEST(PrinterSettings, ReloadingThePrinterListKeepsTheDeviceMode) {
+    auto fake = std::make_unique<FakeDevice>();
+    FakeDevice* dev = fake.get();
+    TPrinterSettings s;
+    s.LoadPrinterList(std::move(fake));
+    s.SetPaper(9, 0, 0, 1);
+    ASSERT_EQ(dev->mode.orientation, 2);
+    s.LoadPrinterList();
+    EXPECT_EQ(dev->mode.orientation, 2);
+    EXPECT_EQ(s.PaperWidth, 2970);
+    EXPECT_EQ(s.PaperHeight, 2100);
+    EXPECT_TRUE(s.SamePaper(9, 0, 0, 1));
+    EXPECT_EQ(s.PrinterIndex, 0);
+}
+
+// A template page asks for its paper; a paper the printer refuses is asked
+// for once more as a custom size with the same dimensions; an error on that
+// retry reaches the caller.
+TEST(PrinterSettings, PageRetriesARefusedPaperAsCustomSize) {
+    auto fake = std::make_unique<FakeDevice>();
+    FakeDevice* dev = fake.get();
+    dev->refused = 13;
+    auto saved = ReplacePrinterSettings(std::make_unique<TPrinterSettings>());
+    PrinterSettings().LoadPrinterList(std::move(fake));
+
+    TvxPage page(9, 0, 0, 0);
+    EXPECT_EQ(page.PaperSize, 9);
+    EXPECT_EQ(page.PaperWidth, 2100);
+    page.ChangePaper(13, 1820, 2570, 0);
+    EXPECT_EQ(page.PaperSize, 256);
+    EXPECT_EQ(page.PaperWidth, 1820);
+    EXPECT_EQ(page.PaperHeight, 2570);
+    EXPECT_EQ(page.Orientation, 0);
+    EXPECT_EQ(dev->mode.paperSize, 256);
+    EXPECT_EQ(dev->mode.paperWidth, 1820);
+    // 182 mm at 600 dpi = 4299 px, less two 150 px margins, at 96 dpi.
+    EXPECT_EQ(page.pageMetrics.PhysWidth, 4299);
+    EXPECT_EQ(page.pageMetrics.ScreenPrintWidth, 640);
+
+    dev->refuseCustom = true;
+    EXPECT_THROW(page.ChangePaper(13, 1000, 1000, 0), VxError);
+    ReplacePrinterSettings(std::move(saved));
+}
+
+// Without printers a custom size (the paper of a zoomed page) keeps its
+// dimensions, also in landscape; a table code takes the table's.
+TEST(PrinterSettings, PseudoPrinterPagePaper) {
+    auto saved = ReplacePrinterSettings(std::make_unique<TPrinterSettings>());
+    struct Row {
+        int code, width, height, orientation;
+        int wantCode, wantWidth, wantHeight, screenWidth, screenHeight;
+    } rows[] = {
+        {256, 1050, 2970, 0, 256, 1050, 2970, 396, 1122},
+        {256, 1050, 2970, 1, 256, 1050, 2970, 396, 1122},
+        {11, 1, 2, 1, 11, 2100, 1480, 793, 559},
+        {9, 0, 0, 0, 9, 2100, 2970, 793, 1122},
+    };
+    TvxPage page(9, 0, 0, 0);
+    for (const Row& r : rows) {
+        page.ChangePaper(r.code, r.width, r.height, uint8_t(r.orientation));
+        EXPECT_EQ(page.PaperSize, r.wantCode) << r.code;
+        EXPECT_EQ(page.PaperWidth, r.wantWidth) << r.code;
+        EXPECT_EQ(page.PaperHeight, r.wantHeight) << r.code;
+        EXPECT_EQ(page.pageMetrics.ScreenWidth, r.screenWidth) << r.code;
+        EXPECT_EQ(page.pageMetrics.ScreenHeight, r.screenHeight) << r.code;
+        EXPECT_EQ(page.pageMetrics.ScreenOffsetX, 18);
+    }
+    ReplacePrinterSettings(std::move(saved));
 }
 
 TEST(PrinterSettings, NoCurrentPrinterSelectsThePseudoPrinter) {
