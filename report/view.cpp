@@ -12,6 +12,9 @@
 #include "report/report_hooks.h"
 #include "report/subreport_view.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace vx {
 
 bool isDataBand(int bandType) {
@@ -38,15 +41,29 @@ bool TvxView::UsesDataSet() const {
     return false;
 }
 
+namespace {
+// Bounds and frame widths come from stored templates: sums are taken in 64
+// bits and limited to the 32-bit range instead of overflowing.
+int32_t clamp32(int64_t v) {
+    return int32_t(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                       std::numeric_limits<int32_t>::max()));
+}
+// A right or bottom edge for rectFromEdges, which subtracts 1 from it.
+int32_t edge32(int64_t v) {
+    return clamp32(std::max<int64_t>(v, int64_t(std::numeric_limits<int32_t>::min()) + 1));
+}
+} // namespace
+
 void TvxView::ComputeDrawRect() {
-    const int32_t w = FrameWidth;
-    const int32_t h = w / 2;
-    const int32_t k = (w - 1) / 2;
-    GapX = h + 2;
-    GapY = h / 2 + 1;
-    DrawRect = {Left + (FrameLeft() ? k : 0), Top + (FrameTop() ? k : 0),
-                Left + Width + 1 - (FrameRight() ? h : 0),
-                Top + Height + 1 - (FrameBottom() ? h : 0)};
+    const int64_t w = FrameWidth;
+    const int64_t h = w / 2;
+    const int64_t k = (w - 1) / 2; // integer division truncates toward zero
+    const int64_t l = Left, t = Top;
+    GapX = clamp32(h + 2);
+    GapY = clamp32(h / 2 + 1);
+    DrawRect = {clamp32(l + (FrameLeft() ? k : 0)), clamp32(t + (FrameTop() ? k : 0)),
+                edge32(l + Width + 1 - (FrameRight() ? h : 0)),
+                edge32(t + Height + 1 - (FrameBottom() ? h : 0))};
 }
 
 void TvxView::FillBackground() {
@@ -54,14 +71,17 @@ void TvxView::FillBackground() {
         return;
     BrushSpec brush{BrushStyle::Solid, FillColor == kNoColor ? kWhite : FillColor, 0};
     canvas->setBrush(brush);
-    const EdgeRect r = PrintMode ? EdgeRect{Left, Top, Left + Width, Top + Height} : DrawRect;
+    const EdgeRect r = PrintMode ? EdgeRect{Left, Top, edge32(int64_t(Left) + Width),
+                                            edge32(int64_t(Top) + Height)}
+                                 : DrawRect;
     canvas->fillRect(r.toQRect(), brush);
 }
 
 namespace {
-void line(Canvas& c, int x1, int y1, int x2, int y2) {
-    c.moveTo(x1, y1);
-    c.lineTo(x2, y2);
+// A stroke from (x1, y1) to (x2, y2), coordinates limited to 32 bits.
+void line(Canvas& c, int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
+    c.moveTo(clamp32(x1), clamp32(y1));
+    c.lineTo(clamp32(x2), clamp32(y2));
 }
 } // namespace
 
@@ -71,7 +91,7 @@ void TvxView::DrawFrameLines() {
     Canvas& c = *canvas;
     c.setPen(PenSpec{PenStyle::Solid, FrameWidth, FrameColor});
     c.setBrush(BrushSpec{BrushStyle::Null, kWhite, 0});
-    const int L = Left, T = Top, W = Width, H = Height;
+    const int64_t L = Left, T = Top, W = Width, H = Height;
     if ((FrameLines & frAll) == 0) {
         // Corner marks of an object without frame (designing only).
         c.setPen(PenSpec{PenStyle::Solid, 1, kBlack});
@@ -86,7 +106,7 @@ void TvxView::DrawFrameLines() {
         return;
     }
     if ((FrameLines & frAll) == frAll) {
-        c.rectangle(rectFromEdges(L, T, L + W + 1, T + H + 1));
+        c.rectangle(rectFromEdges(Left, Top, edge32(L + W + 1), edge32(T + H + 1)));
         return;
     }
     if (FrameRight())
@@ -124,20 +144,17 @@ void TvxView::LoadFromField(const QVariant&) {}
 void TvxView::AddMenuItems(std::vector<MenuItem>&) {}
 
 QRegion TvxView::GetRegion(bool grown) const {
+    // The frame width is taken as unsigned (a width of 0 makes (w - 1) div 2
+    // the largest 31-bit value).
     const uint32_t w = uint32_t(FrameWidth);
-    const int32_t half = int32_t(w / 2);
-    const int32_t rest = int32_t((w - 1) / 2);
-    int32_t l = Left - (FrameLeft() ? half : 0);
-    int32_t t = Top - (FrameTop() ? half : 0);
-    int32_t r = Left + Width + 1 + (FrameRight() ? rest : 0);
-    int32_t b = Top + Height + 1 + (FrameBottom() ? rest : 0);
-    if (grown) {
-        l -= 10;
-        t -= 10;
-        r += 10;
-        b += 10;
-    }
-    return QRegion(rectFromEdges(l, t, r, b));
+    const int64_t half = w / 2;
+    const int64_t rest = (w - 1) / 2;
+    const int64_t grow = grown ? 10 : 0;
+    const int64_t l = int64_t(Left) - (FrameLeft() ? half : 0) - grow;
+    const int64_t t = int64_t(Top) - (FrameTop() ? half : 0) - grow;
+    const int64_t r = int64_t(Left) + Width + 1 + (FrameRight() ? rest : 0) + grow;
+    const int64_t b = int64_t(Top) + Height + 1 + (FrameBottom() ? rest : 0) + grow;
+    return QRegion(rectFromEdges(clamp32(l), clamp32(t), edge32(r), edge32(b)));
 }
 
 void TvxView::SetCanvas(Canvas* c) {
@@ -201,8 +218,9 @@ void TvxView::DrawInvisibleCross() {
     if (!canvas)
         return;
     canvas->setPen(PenSpec{PenStyle::Solid, 2, rgb(255, 0, 0)});
-    line(*canvas, Left, Top, Left + Width, Top + Height);
-    line(*canvas, Left + Width, Top, Left, Top + Height);
+    const int64_t L = Left, T = Top, W = Width, H = Height;
+    line(*canvas, L, T, L + W, T + H);
+    line(*canvas, L + W, T, L, T + H);
 }
 
 std::unique_ptr<TvxView> CreateObject(int objectType, const QString& className) {

@@ -4,6 +4,8 @@
 
 #include "report/memo_view.h"
 
+#include <limits>
+
 namespace vx::test {
 namespace {
 
@@ -128,6 +130,32 @@ TEST_F(ModelView, RegionCoversTheFrameAndGrows) {
     EXPECT_EQ(v.GetRegion(true).boundingRect(), rectFromEdges(-2, 8, 123, 83));
     v.FrameLines = 0;
     EXPECT_EQ(v.GetRegion(false).boundingRect(), rectFromEdges(10, 20, 111, 71));
+}
+
+// Bounds from a damaged template at the ends of the 32-bit range: edges are
+// limited to the range instead of wrapping around.
+TEST_F(ModelView, ExtremeBoundsStayInRange) {
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+    TvxMemoView v(nullptr);
+    v.Left = kMax - 10;
+    v.Top = kMin;
+    v.Width = 100;
+    v.Height = -100;
+    v.FrameLines = frAll;
+    v.FrameWidth = 1;
+    v.ComputeDrawRect();
+    EXPECT_EQ(v.DrawRect.Right, kMax);
+    EXPECT_EQ(v.DrawRect.Bottom, kMin + 1);
+    EXPECT_EQ(v.GetRegion(true).boundingRect().right(), kMax - 1);
+    CallRecorder canvas;
+    v.SetCanvas(&canvas);
+    v.DrawFrameLines();
+    EXPECT_EQ(canvas.calls.last(),
+              QStringLiteral("rect %1 %2 %3 %4").arg(kMax - 10).arg(kMin).arg(kMax).arg(kMin + 1));
+    v.FrameWidth = kMin; // (w - 1) div 2 without wrapping
+    v.ComputeDrawRect();
+    EXPECT_EQ(v.GapX, kMin / 2 + 2);
 }
 
 TEST_F(ModelView, SetCanvasMakesTheObjectCurrent) {
