@@ -190,7 +190,7 @@ int ExportPdf(TvxEMFPages& pages, const QString& fileName, int first, int last) 
 }
 
 ExportOutcome ExportReport(TvxReport& report, const TvxExportFilterInfo& info,
-                           const QString& chosen) {
+                           const QString& chosen, QWidget* parent) {
     ExportOutcome outcome;
     if (!info.FilterClass)
         return outcome;
@@ -204,7 +204,7 @@ ExportOutcome ExportReport(TvxReport& report, const TvxExportFilterInfo& info,
         return outcome;
     if (!filter->Start(*report.PreparedPages, name))
         return outcome;
-    TProgressFilterForm form;
+    TProgressFilterForm form(parent);
     outcome.Pages = form.Execute(*filter, *report.PreparedPages, info.Description);
     outcome.Cancelled = form.Cancelled();
     outcome.FileName = name;

@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+class QWidget;
+
 namespace vx {
 
 class TvxEMFPages;
@@ -72,7 +74,8 @@ struct ExportOutcome {
 // accepts, the report is prepared first if it has no pages, and the
 // progress window TProgressFilterForm exports the pages ("&Annulla" stops
 // after the page in progress; the filter still finishes).
+// The window belongs to `parent` (the preview), so it stays above it.
 ExportOutcome ExportReport(TvxReport& report, const TvxExportFilterInfo& filter,
-                           const QString& chosen);
+                           const QString& chosen, QWidget* parent = nullptr);
 
 } // namespace vx

@@ -908,7 +908,7 @@ void TStandardPreview::SaveReportFile(const QString& fileName, int filterIndex) 
     if (filter >= 0 && filter < int(exportFilters.size())) {
         // A copy: the table may grow while the export window runs.
         const TvxExportFilterInfo info = exportFilters[size_t(filter)];
-        ExportReport(*report(), info, fileName);
+        ExportReport(*report(), info, fileName, this);
     }
 }
 
