@@ -64,6 +64,8 @@
 #include <memory>
 #include <vector>
 
+class QSqlField;
+
 namespace vx {
 
 class DataSet;
@@ -259,8 +261,9 @@ public:
     void setMasterParam(const QString& name, DataSet* master, const QString& masterField);
     void clearParams();
     // States the kind of a result column where the back end cannot tell it
-    // (SQLite keeps dates as text and does not report declared types of
-    // query columns). Takes effect at the next open.
+    // (on SQLite a computed column or an expression has no declared type;
+    // a column taken straight from a table gets the kind of its declaration,
+    // as TableDataSet describes). Takes effect at the next open.
     void setFieldKind(const QString& field, FieldKind kind);
 
 protected:
@@ -273,6 +276,7 @@ protected:
 private:
     struct Impl;
     void masterEvent(DataSet* master, DataSetEvent event);
+    FieldKind declaredKind(const QSqlField& field, FieldKind fallback);
     Database* database_ = nullptr;
     QString sql_;
     std::unique_ptr<Impl> d;
@@ -281,7 +285,8 @@ private:
 // A dataset over one table, its rows ordered by the first column.
 // Column kinds follow the declared column types (on SQLite: names holding
 // DATE or TIME are date-time, BOOL boolean, MONEY/CURRENCY/DECIMAL currency,
-// MEMO/CLOB memo, BLOB/BINARY/IMAGE blob).
+// MEMO/CLOB memo, BLOB/BINARY/IMAGE blob). On PostgreSQL every query knows
+// its column types: numeric and money are currency, text memo, bytea blob.
 class TableDataSet : public SqlDataSet {
 public:
     explicit TableDataSet(Component* owner = nullptr) : SqlDataSet(owner) {}

@@ -16,6 +16,7 @@
 #include <QUrl>
 
 #include <atomic>
+#include <map>
 
 namespace vx {
 
@@ -30,6 +31,9 @@ QString newConnectionName() {
 // that hold money amounts.
 constexpr int kPgNumericOid = 1700;
 constexpr int kPgMoneyOid = 790;
+// The unbounded text type: long texts, the memo fields of this back end
+// (character varying and character stay strings).
+constexpr int kPgTextOid = 25;
 
 FieldKind kindOf(const QSqlField& field, Database::Kind backEnd) {
     switch (field.metaType().id()) {
@@ -58,6 +62,8 @@ FieldKind kindOf(const QSqlField& field, Database::Kind backEnd) {
     case QMetaType::QByteArray:
         return FieldKind::Blob;
     case QMetaType::QString:
+        if (backEnd == Database::Kind::PostgreSql && field.typeID() == kPgTextOid)
+            return FieldKind::Memo;
         return FieldKind::String;
     default:
         return FieldKind::Unknown;
@@ -270,6 +276,9 @@ struct SqlDataSet::Impl {
     // then run nothing else; each dataset walks on a connection of its own.
     QString walkConnection;
     bool requerying = false;
+    // SQLite: declared column types of the tables a query reads, by table
+    // (lower case), then column (lower case); asked once per table.
+    std::map<QString, std::map<QString, QString>> declared;
 };
 
 SqlDataSet::SqlDataSet(Component* owner) : DataSet(owner), d(std::make_unique<Impl>()) {}
@@ -297,6 +306,28 @@ void SqlDataSet::setDatabase(Database* database) {
 void SqlDataSet::setSql(const QString& sql) {
     close();
     sql_ = sql;
+    d->declared.clear();
+}
+
+FieldKind SqlDataSet::declaredKind(const QSqlField& field, FieldKind fallback) {
+    // SQLite keeps values of any type in any column and tells only the
+    // declared type of a result column that comes straight from a table:
+    // the column's table and name lead to its declaration.
+    const QString table = field.tableName().toLower();
+    if (table.isEmpty() || !database_)
+        return fallback;
+    auto it = d->declared.find(table);
+    if (it == d->declared.end()) {
+        std::map<QString, QString> columns;
+        QSqlQuery q(QSqlDatabase::database(database_->connectionName(), false));
+        if (q.exec(QStringLiteral("PRAGMA table_info(") + database_->quoteName(table) +
+                   QLatin1Char(')')))
+            while (q.next())
+                columns[q.value(1).toString().toLower()] = q.value(2).toString();
+        it = d->declared.emplace(table, std::move(columns)).first;
+    }
+    const auto column = it->second.find(field.name().toLower());
+    return column == it->second.end() ? fallback : kindOfDeclared(column->second, fallback);
 }
 
 void SqlDataSet::setParam(const QString& name, const QVariant& value) {
@@ -390,6 +421,8 @@ std::vector<DataSet::Column> SqlDataSet::startWalk() {
     for (int i = 0; i < rec.count(); ++i) {
         const QSqlField f = rec.field(i);
         FieldKind k = kindOf(f, database_->kind());
+        if (database_->kind() == Database::Kind::Sqlite)
+            k = declaredKind(f, k);
         for (const auto& [name, kind] : d->kinds)
             if (name.compare(f.name(), Qt::CaseInsensitive) == 0)
                 k = kind;
@@ -458,21 +491,8 @@ void TableDataSet::setTableName(const QString& table) {
 }
 
 std::vector<DataSet::Column> TableDataSet::startWalk() {
-    std::vector<Column> cols = SqlDataSet::startWalk();
-    if (database() && database()->kind() == Database::Kind::Sqlite) {
-        QSqlQuery q(QSqlDatabase::database(database()->connectionName(), false));
-        if (q.exec(QStringLiteral("PRAGMA table_info(") + database()->quoteName(table_) +
-                   QLatin1Char(')'))) {
-            while (q.next()) {
-                const QString column = q.value(1).toString();
-                const QString declared = q.value(2).toString();
-                for (Column& c : cols)
-                    if (c.name.compare(column, Qt::CaseInsensitive) == 0)
-                        c.kind = kindOfDeclared(declared, c.kind);
-            }
-        }
-    }
-    return cols;
+    // The column kinds come from the table's declarations (SqlDataSet).
+    return SqlDataSet::startWalk();
 }
 
 // ---------------------------------------------------------------- DatabaseModule
