@@ -10,6 +10,15 @@
 //                   host's current record; StartUse/EndUse put the host's
 //                   cursor back.
 //
+// Master/detail: the detail band's TvxDBDataSet wraps an SqlDataSet whose
+// query takes named parameters from fields of the master's database dataset
+// (SqlDataSet::setMasterParam, platform/database.h). Each time the master
+// moves, the detail query runs again for the master's current record, so the
+// detail band walks only that record's rows; no filter scans the whole table:
+//     orders.setSql("SELECT * FROM ordini WHERE cliente_id = :id ORDER BY num");
+//     orders.setMasterParam("id", &customersTable, "id");
+//     vxOrders.SetDataSet(&orders);   // detail data band's dataset
+//
 // A dataset created without owner names itself "N" followed by a number unique
 // to the instance. A dataset being destroyed while there is a current report
 // takes itself off that report's DataSets list.

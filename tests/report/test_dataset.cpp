@@ -354,6 +354,61 @@ TEST_P(DBDataSetTest, DestroyedDatasetLeavesTheReportsList) {
     EXPECT_EQ(report->DataSets.Count(), 0);
 }
 
+// A detail band's dataset as a parameterised query over the master's
+// current record: each master record sees only its own rows, record counts
+// and IsLastRecord follow the detail of that record, and blob and memo
+// fields come through with their kinds, null or not.
+TEST_P(DBDataSetTest, MasterDetailThroughAParameterisedQuery) {
+    Database& db = module->database();
+    const bool pg = GetParam();
+    db.exec(pg ? QStringLiteral("CREATE TABLE ordini (num INTEGER PRIMARY KEY, cliente_id "
+                                "INTEGER, nota TEXT, allegato BYTEA)")
+               : QStringLiteral("CREATE TABLE ordini (num INTEGER PRIMARY KEY, cliente_id "
+                                "INTEGER, nota MEMO, allegato BLOB)"));
+    const QByteArray pdf("%PDF\x00\x01", 6);
+    db.execBatch(QStringLiteral("INSERT INTO ordini VALUES (?, ?, ?, ?)"),
+                 {{10, 1, QStringLiteral("prima"), pdf},
+                  {11, 3, QVariant(), QVariant(QMetaType(QMetaType::QByteArray))},
+                  {12, 1, QStringLiteral("terza"), QVariant(QMetaType(QMetaType::QByteArray))},
+                  {13, 5, QVariant(), pdf}});
+    SqlDataSet orders;
+    orders.setDatabase(&db);
+    orders.setSql(QStringLiteral("SELECT num, nota, allegato FROM ordini "
+                                 "WHERE cliente_id = :id ORDER BY num"));
+    orders.setMasterParam(QStringLiteral("id"), &clienti(), QStringLiteral("id"));
+    TvxDBDataSet master;
+    master.SetDataSet(&clienti());
+    TvxDBDataSet detail;
+    detail.SetDataSet(&orders);
+    master.StartUse();
+    detail.StartUse();
+    ASSERT_TRUE(detail.DataSetError.isEmpty()) << detail.DataSetError.toStdString();
+    QStringList seen;
+    for (master.First(); !master.Eof(); master.Next()) {
+        QStringList rows;
+        for (detail.First(); !detail.Eof(); detail.Next()) {
+            Field* nota = orders.findField(QStringLiteral("nota"));
+            Field* allegato = orders.findField(QStringLiteral("allegato"));
+            EXPECT_EQ(nota->kind(), FieldKind::Memo);
+            EXPECT_EQ(allegato->kind(), FieldKind::Blob);
+            rows << orders.fieldValue(QStringLiteral("num")).toString() + QLatin1Char('(') +
+                        (nota->isNull() ? QStringLiteral("-") : nota->asString()) +
+                        QLatin1Char(',') +
+                        (allegato->isNull() ? QStringLiteral("-")
+                                            : QString::number(allegato->asBytes().size())) +
+                        (IsLastRecord(&detail) ? QStringLiteral(",last)") : QStringLiteral(")"));
+        }
+        seen << ids(clienti()) + QLatin1Char(':') + rows.join(QLatin1Char(' '));
+    }
+    EXPECT_EQ(seen.join(QStringLiteral(" | ")),
+              QStringLiteral("1:10(prima,6) 12(terza,-,last) | 2: | 3:11(-,-,last) | 4: | "
+                             "5:13(-,6,last)"));
+    detail.EndUse();
+    master.EndUse();
+    EXPECT_FALSE(orders.active());
+    EXPECT_FALSE(clienti().active());
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, DBDataSetTest, testing::Bool(), vx::test::backendName);
 
 } // namespace
