@@ -35,6 +35,7 @@ namespace {
 
 constexpr int kClientWidth = 318;
 constexpr int kClientHeight = 167;
+constexpr int kFontPixels = 11;
 // The blink count that ends a shown highlight with one tick.
 constexpr int kEndBlink = 8;
 
@@ -62,51 +63,56 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(kClientWidth, kClientHeight);
+    // The controls are placed in a fixed client area: a small font keeps
+    // every caption whole in it, whatever the desktop's font.
+    QFont small = font();
+    small.setPixelSize(kFontPixels);
+    setFont(small);
 
     FindLabel = new QLabel(this);
     FindLabel->setObjectName(QStringLiteral("FindLabel"));
-    FindLabel->setGeometry(8, 8, 302, 16);
+    FindLabel->setGeometry(8, 6, 302, 16);
 
     FindText = new QComboBox(this);
     FindText->setObjectName(QStringLiteral("FindText"));
     FindText->setEditable(true);
     FindText->setInsertPolicy(QComboBox::NoInsert);
-    FindText->setGeometry(8, 26, 302, 22);
+    FindText->setGeometry(8, 24, 302, 24);
     FindLabel->setBuddy(FindText);
 
     FindOptions = new QGroupBox(this);
     FindOptions->setObjectName(QStringLiteral("FindOptions"));
-    FindOptions->setGeometry(8, 56, 145, 73);
+    FindOptions->setGeometry(8, 54, 150, 80);
     FindCase = new QCheckBox(FindOptions);
     FindCase->setObjectName(QStringLiteral("FindCase"));
-    FindCase->setGeometry(8, 20, 133, 17);
+    FindCase->setGeometry(6, 22, 142, 20);
     FindSub = new QCheckBox(FindOptions);
     FindSub->setObjectName(QStringLiteral("FindSub"));
-    FindSub->setGeometry(8, 44, 133, 17);
+    FindSub->setGeometry(6, 48, 142, 20);
 
     FindOrigin = new QGroupBox(this);
     FindOrigin->setObjectName(QStringLiteral("FindOrigin"));
-    FindOrigin->setGeometry(161, 56, 149, 73);
+    FindOrigin->setGeometry(162, 54, 148, 80);
     FindFirstPage = new QRadioButton(FindOrigin);
     FindFirstPage->setObjectName(QStringLiteral("FindFirstPage"));
-    FindFirstPage->setGeometry(8, 16, 137, 13);
+    FindFirstPage->setGeometry(8, 18, 136, 15);
     FindCurrentPage = new QRadioButton(FindOrigin);
     FindCurrentPage->setObjectName(QStringLiteral("FindCurrentPage"));
-    FindCurrentPage->setGeometry(8, 30, 137, 13);
+    FindCurrentPage->setGeometry(8, 33, 136, 15);
     FindNext = new QRadioButton(FindOrigin);
     FindNext->setObjectName(QStringLiteral("FindNext"));
-    FindNext->setGeometry(8, 44, 137, 13);
+    FindNext->setGeometry(8, 48, 136, 15);
     FindPrevious = new QRadioButton(FindOrigin);
     FindPrevious->setObjectName(QStringLiteral("FindPrevious"));
-    FindPrevious->setGeometry(8, 58, 137, 13);
+    FindPrevious->setGeometry(8, 63, 136, 15);
 
     OKBtn = new QPushButton(this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setGeometry(154, 136, 75, 25);
+    OKBtn->setGeometry(154, 139, 75, 24);
     OKBtn->setDefault(true);
     CancelBtn = new QPushButton(this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(235, 136, 75, 25);
+    CancelBtn->setGeometry(235, 139, 75, 24);
 
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -308,6 +309,27 @@ TEST_F(FindInPreview, DialogCarriesItsTextsAndDefaults) {
     EXPECT_FALSE(form.FindNext->isEnabled());
     EXPECT_FALSE(form.FindPrevious->isEnabled());
     EXPECT_TRUE(form.FindFirstPage->isChecked());
+}
+
+TEST_F(FindInPreview, DialogCaptionsFitTheirControls) {
+    TFindForm form;
+    form.show();
+    settle();
+    // Every caption is whole: as wide as the control needs, its text as
+    // high as a line, and inside the dialog.
+    const QWidget* controls[] = {form.FindLabel,     form.FindCase,        form.FindSub,
+                                 form.FindFirstPage, form.FindCurrentPage, form.FindNext,
+                                 form.FindPrevious};
+    for (const QWidget* w : controls) {
+        const std::string name = w->objectName().toStdString();
+        EXPECT_LE(w->sizeHint().width(), w->width()) << name;
+        EXPECT_LE(w->fontMetrics().height(), w->height()) << name;
+        EXPECT_TRUE(form.rect().contains(QRect(w->mapTo(&form, QPoint(0, 0)), w->size()))) << name;
+    }
+    for (const QPushButton* b : {form.OKBtn, form.CancelBtn}) {
+        EXPECT_LT(b->fontMetrics().horizontalAdvance(b->text()), b->width());
+        EXPECT_TRUE(form.rect().contains(b->geometry()));
+    }
 }
 
 TEST_F(FindInPreview, HitIsShownBlinkingThenNextAndPreviousStep) {
