@@ -7,6 +7,9 @@
 #include "report/sample_report.h"
 #include "report_fixture.h"
 
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -57,4 +60,38 @@ TEST_F(SampleReportTest, CommittedSampleMatchesTheGenerator) {
     EXPECT_EQ(allTexts(committed), allTexts(fresh));
     for (int i = 0; i < fresh.Count(); ++i)
         EXPECT_EQ(committed.Pages(i).Picture.recordCount(), fresh.Pages(i).Picture.recordCount());
+}
+
+// Every page of the sample opens in an independent EMF reader (emf2svg),
+// which finds its texts (accented letters and the euro sign), the bitmap
+// logo and the note turned by 90 degrees.
+TEST_F(SampleReportTest, PagesOpenInAnIndependentReader) {
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("emf2svg-conv"));
+    if (tool.isEmpty())
+        GTEST_SKIP() << "emf2svg-conv is not installed";
+    TvxEMFPages pages;
+    LoadPreparedPages(pages, test::sourceDir() + QStringLiteral("/samples/fattura.vxp"));
+    ASSERT_EQ(pages.Count(), 3);
+    QTemporaryDir dir;
+    const char* const expected[] = {"Società Esempio S.r.l.", "Totale € 1.234,56",
+                                    "Niccolò Bianchi"};
+    for (int i = 0; i < pages.Count(); ++i) {
+        SCOPED_TRACE(i + 1);
+        const QString in = dir.filePath(QStringLiteral("p%1.emf").arg(i + 1));
+        const QString out = dir.filePath(QStringLiteral("p%1.svg").arg(i + 1));
+        QFile f(in);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(pages.Pages(i).Picture.bytes());
+        f.close();
+        QProcess p;
+        p.start(tool, {QStringLiteral("-i"), in, QStringLiteral("-o"), out});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        QFile svg(out);
+        ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+        const QString content = QString::fromUtf8(svg.readAll());
+        EXPECT_TRUE(content.contains(QString::fromUtf8(expected[i])));
+        EXPECT_TRUE(content.contains(QStringLiteral("<image")));
+        EXPECT_TRUE(content.contains(QStringLiteral("rotate(-90")));
+    }
 }
