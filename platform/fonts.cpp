@@ -77,9 +77,12 @@ struct SizedFont {
     double ppemY = 0;  // em in pixels
     double scaleX = 1; // horizontal pixels per font unit
     double scaleY = 1; // vertical pixels per font unit
+    int stretch = 100; // horizontal stretch in percent for a given width
     TextMetrics metrics;
     QRawFont drawing; // at ppemY; made on first use
     bool drawingMade = false;
+    QFont base; // face, weight and style (baseQFont); made on first use
+    bool baseMade = false;
 };
 
 QString faceKey(const FontSpec& f) {
@@ -201,12 +204,24 @@ SizedFont& sizedFont(const FontSpec& spec) {
     static std::unordered_map<Key, std::unique_ptr<SizedFont>, KeyHash> cache;
     // Bounded: a hostile file with many sizes must not grow the cache forever.
     constexpr size_t kMaxCachedFonts = 4096;
+    // Text records come in runs with the same font: the last one found is
+    // kept beside the table, so that a run costs no lower-casing or hashing.
+    static Key lastKey;
+    static SizedFont* last = nullptr;
+    if (last && spec.height == lastKey.height && spec.width == lastKey.width &&
+        spec.weight == lastKey.weight && spec.italic == lastKey.italic && spec.face == lastKey.face)
+        return *last;
     Key key{spec.face.toLower(), spec.height, spec.width, spec.weight, spec.italic};
     auto it = cache.find(key);
-    if (it != cache.end())
-        return *it->second;
-    if (cache.size() >= kMaxCachedFonts)
+    if (it != cache.end()) {
+        last = it->second.get();
+        lastKey = Key{spec.face, spec.height, spec.width, spec.weight, spec.italic};
+        return *last;
+    }
+    if (cache.size() >= kMaxCachedFonts) {
         cache.clear();
+        last = nullptr;
+    }
 
     auto sized = std::make_unique<SizedFont>();
     sized->face = loadFace(spec);
@@ -232,8 +247,13 @@ SizedFont& sizedFont(const FontSpec& spec) {
                        sized->scaleY));
     m.aveCharWidth = roundMetric(face.xAvgCharWidth * sized->scaleX);
     m.maxCharWidth = roundMetric(face.bboxWidth * sized->scaleX);
+    if (spec.width > 0 && sized->scaleY > 0)
+        sized->stretch =
+            std::clamp(int(std::lround(100.0 * sized->scaleX / sized->scaleY)), 1, 4000);
     SizedFont& result = *sized;
     cache.emplace(std::move(key), std::move(sized));
+    last = &result;
+    lastKey = Key{spec.face, spec.height, spec.width, spec.weight, spec.italic};
     return result;
 }
 
@@ -275,19 +295,35 @@ const std::vector<std::pair<QString, QString>>& faceSubstitutions() {
 }
 
 QString substituteFace(const QString& windowsFace) {
+    // Asking the font database whether a family is installed goes through
+    // fontconfig's substitution every time (tens of microseconds), and a
+    // page asks for every text record: the answers are kept, per name as
+    // given. Bounded, since a hostile file may name any number of faces.
+    static QHash<QString, QString> resolved;
+    constexpr qsizetype kMaxResolved = 1024;
+    const auto known = resolved.constFind(windowsFace);
+    if (known != resolved.constEnd())
+        return *known;
+
     const QString trimmed = windowsFace.trimmed();
+    QString result = trimmed.isEmpty() ? QStringLiteral("Liberation Sans") : trimmed;
     for (const auto& [windows, installed] : substitutionTable()) {
         if (windows.compare(trimmed, Qt::CaseInsensitive) != 0)
             continue;
         // A substitute that is not installed (e.g. Liberation Sans Narrow)
         // falls back to the family's regular face.
         if (QFontDatabase::hasFamily(installed))
-            return installed;
-        if (installed.startsWith(QStringLiteral("Liberation Sans")))
-            return QStringLiteral("Liberation Sans");
-        return installed;
+            result = installed;
+        else if (installed.startsWith(QStringLiteral("Liberation Sans")))
+            result = QStringLiteral("Liberation Sans");
+        else
+            result = installed;
+        break;
     }
-    return trimmed.isEmpty() ? QStringLiteral("Liberation Sans") : trimmed;
+    if (resolved.size() >= kMaxResolved)
+        resolved.clear();
+    resolved.insert(windowsFace, result);
+    return result;
 }
 
 int fontHeightForPoints(int points, int dpi) {
@@ -329,17 +365,23 @@ int fontTextWidth(const FontSpec& font, const QString& text) {
 }
 
 QFont qfontFor(const FontSpec& spec, double scale) {
-    const SizedFont& sized = sizedFont(spec);
-    QFont font = baseQFont(spec);
+    SizedFont& sized = sizedFont(spec);
+    if (!sized.baseMade) {
+        sized.base = baseQFont(spec);
+        sized.baseMade = true;
+    }
+    QFont font = sized.base;
     font.setPixelSize(std::max(1, int(std::lround(sized.ppemY * scale))));
     font.setUnderline(spec.underline);
     font.setStrikeOut(spec.strikeOut);
-    if (spec.width > 0 && sized.scaleY > 0) {
-        const int stretch = int(std::lround(100.0 * sized.scaleX / sized.scaleY));
-        font.setStretch(std::clamp(stretch, 1, 4000));
-    }
+    if (spec.width > 0 && sized.scaleY > 0)
+        font.setStretch(sized.stretch);
     font.setKerning(false);
     return font;
+}
+
+int fontStretch(const FontSpec& font) {
+    return sizedFont(font).stretch;
 }
 
 } // namespace vx

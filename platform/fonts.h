@@ -48,6 +48,10 @@ double fontEmPixels(const FontSpec& font);
 // Escapement is not applied (the canvas rotates the painter instead).
 QFont qfontFor(const FontSpec& font, double scale = 1.0);
 
+// The horizontal stretch (percent) qfontFor applies for a given width; 100
+// when the font has the face's own width.
+int fontStretch(const FontSpec& font);
+
 // The face at the font's em size on the reference device (unhinted), for
 // drawing glyphs at given positions; cached per FontSpec.
 QRawFont fontRawFont(const FontSpec& font);

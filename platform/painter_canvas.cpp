@@ -3,7 +3,9 @@
 #include "platform/fonts.h"
 
 #include <QGlyphRun>
+#include <QPaintEngine>
 #include <QRawFont>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cmath>
@@ -19,6 +21,12 @@ QColor qcolor(Color c) {
 // A rectangle far larger than any page: the "everything" that an excluded
 // rectangle is cut from when no clip is set yet.
 constexpr double kHuge = 1.0e7;
+
+// Glyphs whose em is smaller than this many device pixels along either
+// axis, or stretched more than kMaxGlyphAspect times wider than high (or
+// higher than wide), are drawn as outlines (see drawGlyphs).
+constexpr double kMinGlyphPixels = 2.0;
+constexpr double kMaxGlyphAspect = 8.0;
 
 Qt::BrushStyle hatchStyle(uint32_t hatch) {
     switch (hatch) {
@@ -398,35 +406,83 @@ void PainterCanvas::drawGlyphs(const QString& text, const std::vector<int>& adv,
                                QPointF baselineStart) {
     const FontSpec& font = state_.font;
     const double em = fontEmPixels(font);
-    const QFont qf = qfontFor(font, 1.0);
     const QRawFont raw = fontRawFont(font);
+    const double stretch = font.width > 0 ? fontStretch(font) / 100.0 : 1.0;
+    const QColor color = qcolor(state_.textColor);
+
+    // The glyphs' size on the device along each axis (the painter's
+    // transform holds the text frame, world and base transforms). The font
+    // engine rasterises glyphs into a cache, and its rasteriser fails, and
+    // Qt then reads a glyph image that was never made, for glyphs of a pixel
+    // or two or squeezed much flatter than wide (found in damaged files with
+    // skewed mappings). Such glyphs are filled as outlines instead, which
+    // never goes through the glyph cache; they look the same at that size.
+    const QTransform& device = painter_.transform();
+    const double xEm = em * std::hypot(device.m11(), device.m12()) * stretch;
+    const double yEm = em * std::hypot(device.m21(), device.m22());
+    const bool outlines = painter_.paintEngine() &&
+                          painter_.paintEngine()->type() != QPaintEngine::Pdf &&
+                          !(std::min(xEm, yEm) >= kMinGlyphPixels &&
+                            std::max(xEm, yEm) <= kMaxGlyphAspect * std::min(xEm, yEm));
+
+    // Glyph indexes of the whole string at once: one per code point.
+    QVarLengthArray<quint32, 256> indexes(std::max<qsizetype>(1, text.size()));
+    int mapped = int(text.size());
+    if (!raw.isValid() ||
+        !raw.glyphIndexesForChars(text.constData(), int(text.size()), indexes.data(), &mapped))
+        mapped = 0;
 
     QList<quint32> glyphs;
     QList<QPointF> positions;
+    glyphs.reserve(text.size());
+    positions.reserve(text.size());
     QString fallbackText;
     QList<QPointF> fallbackPositions;
     double pos = baselineStart.x();
-    const double stretch = font.width > 0 ? qf.stretch() / 100.0 : 1.0;
+    int codePoint = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QPointF at(pos, baselineStart.y());
         pos += adv[size_t(i)];
         const QChar c = text[i];
         if (c.isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate())
             continue;
-        QString unit(c);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            unit += text[i + 1];
-        const QList<quint32> g = raw.isValid() ? raw.glyphIndexesForString(unit) : QList<quint32>();
-        if (g.size() == 1 && g[0] != 0) {
-            glyphs << g[0];
+        const bool pair =
+            c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const quint32 g = codePoint < mapped ? indexes[codePoint] : 0;
+        ++codePoint;
+        if (g != 0) {
+            glyphs << g;
             positions << QPointF(at.x() / stretch, at.y());
         } else if (!c.isSpace()) {
-            fallbackText += unit;
+            fallbackText += c;
+            if (pair)
+                fallbackText += text[i + 1];
             fallbackPositions << at;
         }
     }
-    painter_.setPen(qcolor(state_.textColor));
-    if (!glyphs.isEmpty()) {
+    if (outlines) {
+        QPainterPath path;
+        for (qsizetype k = 0; k < glyphs.size(); ++k)
+            path.addPath(raw.pathForGlyph(glyphs[k]).translated(positions[k]));
+        if (!fallbackText.isEmpty()) {
+            const QFont qf = qfontFor(font, 1.0);
+            for (qsizetype i = 0, k = 0; i < fallbackText.size(); ++i, ++k) {
+                QString unit(fallbackText[i]);
+                if (fallbackText[i].isHighSurrogate() && i + 1 < fallbackText.size())
+                    unit += fallbackText[++i];
+                const QPointF at = fallbackPositions.value(k);
+                path.addText(QPointF(at.x() / stretch, at.y()), qf, unit);
+            }
+            fallbackText.clear();
+        }
+        painter_.save();
+        painter_.setRenderHint(QPainter::Antialiasing);
+        painter_.setTransform(QTransform::fromScale(stretch, 1.0) * painter_.transform());
+        painter_.fillPath(path, color);
+        painter_.restore();
+    }
+    painter_.setPen(color);
+    if (!glyphs.isEmpty() && !outlines) {
         QGlyphRun run;
         run.setRawFont(raw);
         run.setGlyphIndexes(glyphs);
@@ -442,7 +498,7 @@ void PainterCanvas::drawGlyphs(const QString& text, const std::vector<int>& adv,
     }
     if (!fallbackText.isEmpty()) {
         // Characters the face lacks: drawn one by one from a fallback face.
-        painter_.setFont(qf);
+        painter_.setFont(qfontFor(font, 1.0));
         for (qsizetype i = 0, k = 0; i < fallbackText.size(); ++i, ++k) {
             QString unit(fallbackText[i]);
             if (fallbackText[i].isHighSurrogate() && i + 1 < fallbackText.size())
@@ -458,12 +514,12 @@ void PainterCanvas::drawGlyphs(const QString& text, const std::vector<int>& adv,
         if (font.underline) {
             const double under = raw.isValid() ? raw.underlinePosition() : em / 10.0;
             painter_.fillRect(QRectF(left, baselineStart.y() + under, right - left, thickness),
-                              qcolor(state_.textColor));
+                              color);
         }
         if (font.strikeOut) {
             const double strike = raw.isValid() ? raw.xHeight() / 2.0 : em / 4.0;
             painter_.fillRect(QRectF(left, baselineStart.y() - strike, right - left, thickness),
-                              qcolor(state_.textColor));
+                              color);
         }
     }
 }
