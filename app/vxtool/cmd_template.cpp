@@ -9,7 +9,8 @@
 // (type, class, name, bounds, band type, dataset, lines), the bindings and
 // the variable lines. `check` loads and prints the messages the load showed.
 // `copy` loads and saves again (older versions come out as version 27).
-// Messages go to stderr as "CAPTION: TEXT"; a load that ends in an error box
+// Messages go to stderr as "CAPTION: TEXT" (an error raised by the load as
+// "Errore: TEXT"), carriage returns removed; a load that ends in an error box
 // or an error exits with 1 (and `copy` then writes nothing).
 #include "app/vxtool/command.h"
 #include "platform/database.h"
@@ -164,7 +165,9 @@ bool loadTemplate(TvxReport& report, const QString& fileName, QTextStream& err) 
     try {
         report.LoadFromFile(fileName);
     } catch (const VxError& e) {
-        err << "Errore: " << e.message() << "\n";
+        QString text = e.message();
+        text.remove(QLatin1Char('\r'));
+        err << "Errore: " << text << "\n";
         ok = false;
     } catch (const VxAbort&) {
         ok = false;
