@@ -669,7 +669,10 @@ void RecordingCanvas::restoreState(int level) {
     const int target = level < 0 ? depth + level + 1 : level;
     if (target < 1 || target > depth)
         return; // GDI fails the call and leaves the state alone
-    d_->w.simpleRecord(EMR_RESTOREDC, {uint32_t(level)});
+    // EMR_RESTOREDC holds a level relative to the current one, always
+    // negative (-1 the last SaveDC): readers refuse other values.
+    const int32_t relative = target - depth - 1;
+    d_->w.simpleRecord(EMR_RESTOREDC, {uint32_t(relative)});
     // Objects selected in the states dropped here are deselected by RestoreDC.
     std::vector<uint32_t> dropped = {d_->s.penHandle, d_->s.brushHandle, d_->s.fontHandle};
     for (size_t i = size_t(target); i < d_->saved.size(); ++i) {

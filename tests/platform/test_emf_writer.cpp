@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -275,6 +276,24 @@ TEST(EmfWriter, RestoreStateRevertsObjectsAndDefersDeletion) {
     EXPECT_EQ(ofType(recs, EMR_SELECTOBJECT).size(), 2u);
 }
 
+// RestoreDC is recorded with a negative level relative to the current
+// state, whatever form the caller used; readers reject positive levels.
+TEST(EmfWriter, RestoreLevelsAreRecordedRelative) {
+    RecordingCanvas canvas(QSize(100, 100));
+    canvas.saveState();
+    canvas.saveState();
+    canvas.saveState();
+    canvas.restoreState(2); // absolute: drops two levels
+    canvas.saveState();
+    canvas.restoreState(-1); // relative
+    canvas.saveState();      // left open: finish() returns to level 0
+    const auto restores = ofType(records(canvas.finish()), EMR_RESTOREDC);
+    ASSERT_EQ(restores.size(), 3u);
+    EXPECT_EQ(restores[0].i32(0), -2);
+    EXPECT_EQ(restores[1].i32(0), -1);
+    EXPECT_EQ(restores[2].i32(0), -2);
+}
+
 TEST(EmfWriter, BitmapIsStretchDibits) {
     QImage logo(3, 2, QImage::Format_RGB32);
     logo.fill(Qt::white);
@@ -312,10 +331,15 @@ TEST(EmfWriter, IndependentReaderFindsTheTexts) {
     canvas.rectangle(rectFromEdges(40, 100, 300, 140));
     canvas.fillRect(rectFromEdges(40, 150, 300, 160),
                     BrushSpec{BrushStyle::Solid, rgb(0, 90, 0), 0});
+    const int level = canvas.saveState();
+    canvas.intersectClipRect(rectFromEdges(0, 0, 400, 800));
     FontSpec turned;
     turned.escapement = 900;
     canvas.setFont(turned);
     canvas.textOut(20, 600, QStringLiteral("Totale € 1.234,56"));
+    canvas.restoreState(level);
+    canvas.drawImage(rectFromEdges(500, 40, 540, 80), QImage(4, 4, QImage::Format_RGB32));
+    canvas.polygon({QPoint(600, 600), QPoint(700, 700), QPoint(500, 700)});
     QTemporaryDir dir;
     const QString in = dir.filePath(QStringLiteral("page.emf"));
     const QString out = dir.filePath(QStringLiteral("page.svg"));
