@@ -51,6 +51,11 @@
 // stored wall-clock date and time: read them with date() and time(), not as
 // instants (their time spec depends on the back end).
 //
+// Time zone: date-time values are converted in the local zone. The first
+// Database::open sets TZ to ":/etc/localtime" when the host left TZ unset
+// (the same zone, read once instead of once per value); open the first
+// database before starting other threads.
+//
 // Only the thread that opened a database may use it and its datasets.
 
 #include "platform/component.h"

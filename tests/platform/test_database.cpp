@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -333,6 +334,15 @@ TEST(DatabaseOpen, ErrorsNameTheDatabaseWithoutItsPassword) {
             EXPECT_FALSE(e.message().contains(QStringLiteral("segreto")));
         }
     }
+}
+
+// Walking date-time fields must not make the C library look at the zone file
+// for every value: once a database is open, TZ names the zone.
+TEST(DatabaseOpen, LocalTimeZoneIsPinned) {
+    if (!QFileInfo::exists(QStringLiteral("/etc/localtime")))
+        GTEST_SKIP() << "no /etc/localtime";
+    auto db = Database::open(QStringLiteral(":memory:"));
+    EXPECT_FALSE(qgetenv("TZ").isEmpty());
 }
 
 TEST(DatabaseOpen, QueryErrorsLeaveTheDatasetClosed) {
