@@ -5,8 +5,13 @@
 #include "report/report.h"
 #include "report/report_hooks.h"
 
+#include "report/emf_pages.h"
+#include "tests/support/paths.h"
+
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -91,18 +96,60 @@ TEST_F(MainFormTest, MissingOrNoFilePreparesAndCloses) {
 }
 
 TEST_F(MainFormTest, ExistingFileIsLoadedAndPreviewed) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("vuoto.vxp"));
-    {
-        TvxReport writer;
-        writer.SavePreparedFile(path);
-    }
-    TMainForm form({QStringLiteral("dizeridiv"), path});
+    // The preview is opened on the file's pages; further arguments are
+    // ignored.
+    int previewedPages = -1;
+    reportHooks().OpenPreview = [&](TvxReport& r) {
+        calls_ << QStringLiteral("OpenPreview");
+        previewedPages = r.PreparedPages->Count();
+    };
+    const QString sample = test::sourceDir() + QStringLiteral("/samples/fattura.vxp");
+    TvxReport reference;
+    reference.LoadPreparedFile(sample);
+    ASSERT_GT(reference.PreparedPages->Count(), 0);
+
+    TMainForm form({QStringLiteral("dizeridiv"), sample, QStringLiteral("altro.vxp")});
     form.show();
     QCoreApplication::processEvents();
     EXPECT_EQ(calls_, QStringList{QStringLiteral("OpenPreview")});
+    EXPECT_EQ(previewedPages, reference.PreparedPages->Count());
+    EXPECT_FALSE(form.vxReport1()->PreparedFromTemplate);
     EXPECT_TRUE(boxes_.messages().empty());
     EXPECT_FALSE(form.isVisible());
+}
+
+// The program itself: without a file (or with one that does not exist,
+// named with blanks) the main window runs the preparation branch and
+// closes, and the program ends normally, freeing its printers and windows
+// before the application object goes.
+TEST(Program, EndsByItselfWithoutAFile) {
+    const QString program =
+        QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../app/dizeridiv"))
+            .absoluteFilePath();
+    if (!QFileInfo(program).isExecutable())
+        GTEST_SKIP() << "dizeridiv not built";
+    QTemporaryDir dir;
+    const QStringList cases[] = {
+        {},
+        {dir.filePath(QStringLiteral("non esiste.vxp"))},
+        {QString(), QStringLiteral("ignorato")},
+    };
+    for (const QStringList& args : cases) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(env);
+        process.start(program, args);
+        ASSERT_TRUE(process.waitForStarted(30000));
+        if (!process.waitForFinished(30000)) {
+            process.kill();
+            process.waitForFinished(5000);
+            FAIL() << "the program did not end by itself: " << args.join(' ').toStdString();
+        }
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit)
+            << process.readAllStandardError().toStdString();
+        EXPECT_EQ(process.exitCode(), 0) << args.join(' ').toStdString();
+    }
 }
 
 TEST_F(MainFormTest, DamagedFileShowsErrorAndWindowStays) {
