@@ -193,11 +193,14 @@ Variant findLookup(TvxReport* report, const FunctionArgs& args) {
     const Variant key = args.value(3);
     if (key.isEmpty() || (key.isString() && key.stringValue().isEmpty()))
         return Variant(QString());
+    // The key is taken as a string, and a null value has none.
+    if (key.isNull())
+        throw VxError(QStringLiteral("Valore nullo"));
     const QString sql = QStringLiteral("SELECT ") + args.asString(2) + QStringLiteral(" FROM ") +
                         args.asString(0).toLower() + QStringLiteral(" WHERE ") + args.asString(1) +
                         QStringLiteral(" = :") + kLookupKeyParam;
     QVariantMap params;
-    params.insert(kLookupKeyParam, key.isNull() ? QVariant() : QVariant(key.toString()));
+    params.insert(kLookupKeyParam, QVariant(key.toString()));
     return connectionOf(report).QueryFirstValue(sql, params);
 }
 

@@ -323,6 +323,14 @@ TEST_F(ResolverTest, FindLookupBindsTheKey) {
     }
     EXPECT_EQ(EvaluateExpression(QStringLiteral("SQL('SELECT COUNT(*) FROM clienti')")),
               Variant::fromInt32(3));
+    // A null key cannot be taken as a string: a parameter error, not a lookup.
+    addVariable(QStringLiteral("Vuota"), vkNone);
+    EXPECT_THROW(EvaluateExpression(QStringLiteral("FINDLOOKUP('clienti', 'nome', 'id', Vuota)")),
+                 VxError);
+    EXPECT_EQ(errorDetail(), QStringLiteral("Tipi di parametri errati nella funzione: FINDLOOKUP "
+                                            "('clienti', 'nome', 'id', Vuota)"));
+    resetLibraryState();
+    CurrentReport = report_.get();
     EXPECT_EQ(EvaluateExpression(QStringLiteral("SQL('SELECT nome FROM clienti', 'WHERE id = 3')")),
               Variant("O'Brien"));
     EXPECT_EQ(EvaluateExpression(QStringLiteral("SQL()")), Variant(""));
