@@ -3,12 +3,13 @@
 //
 // CODE is the 32-bit format code, decimal or hexadecimal with "0x"
 // (category << 24 | sub-format << 16 | decimals << 8 | separator character).
-// VALUE is an expression ("1234.5", "STRTODATE('05/11/1998')", "'abc'");
-// --var and --db work as for `vxtool eval`.
+// VALUE is the expression a text object holds between square brackets
+// ("1234.5", "STRTODATE('05/11/1998')", "Dati.clienti.saldo"): it is first
+// looked up as a whole name, so a null field shows as the empty text as it
+// does in a report; --var and --db work as for `vxtool eval`.
 // Output: the text on one line, or "error: MESSAGE" with exit status 1.
 #include "app/vxtool/command.h"
 #include "app/vxtool/eval_library.h"
-#include "expr/format.h"
 #include "platform/errors.h"
 
 namespace vx::tool {
@@ -39,8 +40,7 @@ int runFormat(const QStringList& input, QTextStream& out, QTextStream& err) {
         return kExitUsage;
     }
     try {
-        const Variant v = session->evaluate(args[1]);
-        out << FormatValue(v, code, pattern) << "\n";
+        out << session->expand(args[1], code, pattern) << "\n";
         return kExitOk;
     } catch (const VxError& e) {
         out << "error: " << e.message() << "\n";

@@ -103,3 +103,15 @@ Variant EvalSession::evaluate(const QString& text) {
 }
 
 } // namespace vx::tool
+
+namespace vx::tool {
+
+QString EvalSession::expand(const QString& text, int32_t formatCode, const QString& formatText) {
+    CurrentReport = d->report.get();
+    const QString result = ExpandValue(text, formatCode, formatText);
+    if (ErrorRaised)
+        throw VxError(ErrorText.section(QChar(13), 1, 1));
+    return result;
+}
+
+} // namespace vx::tool

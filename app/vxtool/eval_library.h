@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <cstdint>
+
 #include <memory>
 
 namespace vx::tool {
@@ -29,6 +31,11 @@ public:
     // with the message to show: the evaluator's, or the first error a
     // function recorded.
     Variant evaluate(const QString& text);
+    // What a text object with this format code and custom pattern shows for
+    // the bracketed expression `text`: the whole text as a name first, a null
+    // field as the empty text, then the formatted value. Throws VxError with
+    // the first error the expansion recorded.
+    QString expand(const QString& text, int32_t formatCode, const QString& formatText);
 
 private:
     EvalSession();

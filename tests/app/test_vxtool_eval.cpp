@@ -45,15 +45,15 @@ protected:
         return out;
     }
 
-    // A small database: clienti(id, nome) with rows stored out of order.
+    // A small database: clienti(id, nome, saldo) with rows stored out of order.
     QString makeDatabase() {
         EXPECT_TRUE(dir_.isValid());
         const QString path = dir_.filePath(QStringLiteral("demo.sqlite"));
         auto db = Database::open(path, Database::OpenMode::CreateIfMissing);
-        db->exec(QStringLiteral("CREATE TABLE clienti (id INTEGER, nome VARCHAR(40))"));
-        db->exec(QStringLiteral("INSERT INTO clienti VALUES (2, 'Verdi')"));
-        db->exec(QStringLiteral("INSERT INTO clienti VALUES (1, 'rossi')"));
-        db->exec(QStringLiteral("INSERT INTO clienti VALUES (3, 'O''Brien')"));
+        db->exec(QStringLiteral("CREATE TABLE clienti (id INTEGER, nome VARCHAR(40), saldo REAL)"));
+        db->exec(QStringLiteral("INSERT INTO clienti VALUES (2, 'Verdi', 10)"));
+        db->exec(QStringLiteral("INSERT INTO clienti VALUES (1, 'rossi', NULL)"));
+        db->exec(QStringLiteral("INSERT INTO clienti VALUES (3, 'O''Brien', 2.5)"));
         return path;
     }
 
@@ -316,6 +316,30 @@ TEST_F(VxtoolEvalTest, FormatFollowsTheSystemSeparators) {
     });
 }
 
+// The value is expanded as a text object expands its bracketed text: the
+// whole text is a name first, and a null field shows as the empty text
+// although it counts as 0 inside an expression.
+TEST_F(VxtoolEvalTest, FormatExpandsLikeATextObject) {
+    const QString db = makeDatabase();
+    const struct {
+        const char* value;
+        const char* output;
+    } cases[] = {
+        {"Dati.clienti.saldo", ""}, {"Dati.clienti.saldo + 1", "1"}, {"Dati.clienti.nome", "rossi"},
+        {"Totale fattura", "12,5"}, {"[Totale fattura] * 2", "25"},
+    };
+    for (const auto& c : cases) {
+        const VxtoolResult r =
+            runVxtool({QStringLiteral("format"), QStringLiteral("0x0100022C"),
+                       QString::fromUtf8(c.value), QStringLiteral("--db"), db,
+                       QStringLiteral("--var"), QStringLiteral("Totale fattura=12.5")});
+        EXPECT_EQ(r.exitCode, 0) << c.value << r.out.toStdString();
+        EXPECT_EQ(line(r).toStdString(), c.output) << c.value;
+    }
+    EXPECT_EQ(line(eval({QStringLiteral("Dati.clienti.saldo"), QStringLiteral("--db"), db})),
+              QStringLiteral("integer 0"));
+}
+
 TEST_F(VxtoolEvalTest, FormatUsageAndErrors) {
     EXPECT_EQ(
         runVxtool({QStringLiteral("format"), QStringLiteral("abc"), QStringLiteral("1")}).exitCode,
@@ -324,7 +348,12 @@ TEST_F(VxtoolEvalTest, FormatUsageAndErrors) {
     const VxtoolResult r =
         runVxtool({QStringLiteral("format"), QStringLiteral("0"), QStringLiteral("pippo")});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(line(r), QStringLiteral("error: Identificatore sconosciuto: pippo"));
+    EXPECT_EQ(line(r), QStringLiteral("error: Errore. Identificatore sconosciuto: pippo"));
+    const VxtoolResult failed =
+        runVxtool({QStringLiteral("format"), QStringLiteral("0"), QStringLiteral("SQRT(-1)")});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_EQ(line(failed),
+              QStringLiteral("error: Tipi di parametri errati nella funzione: SQRT (-1)"));
 }
 
 } // namespace
