@@ -106,7 +106,7 @@ void setApplicationTitle(const QString& title) {
     titleStorage() = title;
 }
 
-void handleApplicationException(std::exception_ptr error) {
+void handleApplicationException(const std::exception_ptr& error) {
     if (!error)
         return;
     try {

@@ -59,7 +59,7 @@ void setApplicationTitle(const QString& title);
 // The application's general error handler: a VxError's message (or another
 // std::exception's text) in a box with the application's title as caption
 // and the stop icon; a VxAbort is ignored.
-void handleApplicationException(std::exception_ptr error);
+void handleApplicationException(const std::exception_ptr& error);
 
 // Runs `work`; an exception it throws goes to the general error handler.
 // Returns true when `work` finished without an exception.

@@ -7,6 +7,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <cmath>
 #include <optional>
 
 namespace vx {
@@ -62,8 +63,8 @@ public:
         if (def.isValid() && def.windowsId() <= 0) {
             mode.paperSize = 256;
             const QSizeF mm = def.size(QPageSize::Millimeter);
-            mode.paperWidth = int(mm.width() * 10 + 0.5);
-            mode.paperLength = int(mm.height() * 10 + 0.5);
+            mode.paperWidth = int(std::nearbyint(mm.width() * 10));
+            mode.paperLength = int(std::nearbyint(mm.height() * 10));
         }
         mode_ = mode;
         printer_.reset();

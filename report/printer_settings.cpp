@@ -109,7 +109,7 @@ struct SettingsStorage {
     SettingsStorage& operator=(const SettingsStorage&) = delete;
     ~SettingsStorage() {
         // Kept reachable so that leak checkers do not report it.
-        static TPrinterSettings* keptAtExit = nullptr;
+        [[maybe_unused]] static TPrinterSettings* volatile keptAtExit = nullptr;
         keptAtExit = settings.release();
     }
 };
