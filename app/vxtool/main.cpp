@@ -4,6 +4,8 @@
 
 #include <QApplication>
 
+#include <new>
+
 namespace vx::tool {
 
 std::map<QString, Command>& commandTable() {
@@ -62,6 +64,11 @@ int main(int argc, char** argv) {
         err << e.message() << "\n";
         return vx::tool::kExitError;
     } catch (const vx::VxAbort&) {
+        return vx::tool::kExitError;
+    } catch (const std::bad_alloc&) {
+        // A command that runs out of memory ends with a message, not a crash.
+        out.flush();
+        err << "Memoria insufficiente per completare l'operazione.\n";
         return vx::tool::kExitError;
     }
 }
