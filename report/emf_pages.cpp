@@ -10,6 +10,7 @@
 
 #include <QBuffer>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -65,6 +66,20 @@ bool readExactly(QIODevice& in, char* out, qint64 n) {
         done += got;
     }
     return true;
+}
+
+// The picture's size in 1/96-inch pixels from its frame (0.01 mm). The
+// frame comes from the file: the difference is taken in 64 bits and the
+// size kept between 0 and a page no printer has.
+constexpr int64_t kMaxFrameUnits = int64_t(1) << 24; // about 168 m
+
+QSize pictureSizeOf(const emf::EmfPicture& picture) {
+    const emf::RectL& f = picture.header().frame;
+    auto side = [](int32_t from, int32_t to) {
+        const int64_t units = std::clamp<int64_t>(int64_t(to) - from, 0, kMaxFrameUnits);
+        return emf::frameUnitsToPixels(int(units));
+    };
+    return QSize(side(f.left, f.right), side(f.top, f.bottom));
 }
 
 struct StreamDamage {
@@ -161,10 +176,7 @@ PreparedPageInfo& TvxEMFPages::AddPicture(const PreparedPageInfo& paper,
     info->UseMargins = paper.UseMargins;
     info->PageMetrics = paper.PageMetrics;
     info->Picture = picture;
-    const emf::RectL& f = picture.header().frame;
-    info->PictureSize = picture.isNull() ? paper.PictureSize
-                                         : QSize(emf::frameUnitsToPixels(f.right - f.left),
-                                                 emf::frameUnitsToPixels(f.bottom - f.top));
+    info->PictureSize = picture.isNull() ? paper.PictureSize : pictureSizeOf(picture);
     pages_.push_back(std::move(info));
     return *pages_.back();
 }
@@ -330,9 +342,7 @@ void TvxEMFPages::LoadFromStream(QIODevice& stream, const QString& sourceName) {
         } catch (const VxError&) {
             throw damaged();
         }
-        const emf::RectL& f = info->Picture.header().frame;
-        info->PictureSize = QSize(emf::frameUnitsToPixels(f.right - f.left),
-                                  emf::frameUnitsToPixels(f.bottom - f.top));
+        info->PictureSize = pictureSizeOf(info->Picture);
 
         // The next offset must lie after this page's record and within the
         // stream, so that every page moves the reader forward.

@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace vx;
 
 namespace {
@@ -363,5 +365,42 @@ TEST_F(EmfPagesTest, CutAndFlippedFilesNeverKeepHalfPages) {
         QByteArray flipped = good;
         flipped[at] = char(flipped[at] ^ 0xA5);
         check(flipped);
+    }
+}
+
+// The picture size comes from the frame stored in the file: frames whose
+// width or height does not fit 32 bits, or is negative, give a bounded size
+// (the difference must not overflow).
+TEST_F(EmfPagesTest, HostileFramesGiveABoundedPictureSize) {
+    struct Case {
+        int32_t left, top, right, bottom;
+        bool positive; // a large positive size is expected (else 0)
+    };
+    const Case cases[] = {
+        {std::numeric_limits<int32_t>::min(), 0, std::numeric_limits<int32_t>::max(), 100, true},
+        {0, std::numeric_limits<int32_t>::max(), 100, std::numeric_limits<int32_t>::min(), false},
+    };
+    for (const Case& c : cases) {
+        TvxEMFPages pages;
+        addPage(pages, 9, 0, QStringLiteral("uno"));
+        QByteArray bytes = pages.SaveToBytes();
+        // The frame of the page's metafile: 24 bytes into its header, which
+        // follows the printer list, the page count and the 16-byte record.
+        ByteReader r(bytes);
+        r.skip(r.u16() == 1 ? r.u16() : 0);
+        const qsizetype frame = qsizetype(r.pos()) + 4 + 16 + 24;
+        const int32_t edges[] = {c.left, c.top, c.right, c.bottom};
+        for (int i = 0; i < 4; ++i)
+            for (int b = 0; b < 4; ++b)
+                bytes[frame + 4 * i + b] = char(uint32_t(edges[i]) >> (8 * b));
+        TvxEMFPages loaded;
+        loaded.LoadFromBytes(bytes);
+        ASSERT_EQ(loaded.Count(), 1);
+        const QSize size = loaded.Pages(0).PictureSize;
+        EXPECT_GE(size.width(), 0);
+        EXPECT_GE(size.height(), 0);
+        EXPECT_LE(size.width(), 1 << 20);
+        EXPECT_LE(size.height(), 1 << 20);
+        EXPECT_EQ(size.width() > 1000, c.positive);
     }
 }
