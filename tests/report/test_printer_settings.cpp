@@ -394,6 +394,11 @@ TEST(PrinterSettings, RealCupsPrinter) {
     EXPECT_NEAR(s.PaperWidth, 2970, 2);
     s.GetPageMetrics(m);
     EXPECT_GT(m.ScreenWidth, m.ScreenHeight);
+    // A print job re-reads the list: the printer stays in landscape.
+    s.LoadPrinterList();
+    EXPECT_EQ(s.PrinterIndex, index);
+    EXPECT_NEAR(s.PaperWidth, 2970, 2);
+    EXPECT_TRUE(s.SamePaper(9, 0, 0, 1));
 
     const QString outDir = qEnvironmentVariable("VX_CUPS_PDF_DIR");
     if (wanted.isEmpty() || outDir.isEmpty())
