@@ -83,6 +83,7 @@ struct SizedFont {
     bool drawingMade = false;
     QFont base; // face, weight and style (baseQFont); made on first use
     bool baseMade = false;
+    QHash<quint32, QRectF> inks; // glyph index -> ink box of the drawing face
 };
 
 QString faceKey(const FontSpec& f) {
@@ -391,6 +392,7 @@ namespace vx {
 QRawFont fontRawFont(const FontSpec& font) {
     SizedFont& sized = sizedFont(font);
     if (!sized.drawingMade) {
+        sized.inks.clear();
         sized.drawingMade = true;
         QFont f = baseQFont(font);
         f.setPixelSize(std::max(1, int(std::lround(sized.ppemY))));
@@ -399,6 +401,17 @@ QRawFont fontRawFont(const FontSpec& font) {
             sized.drawing.setPixelSize(sized.ppemY);
     }
     return sized.drawing;
+}
+
+QRectF fontGlyphInk(const FontSpec& font, quint32 glyph) {
+    const QRawFont raw = fontRawFont(font);
+    SizedFont& sized = sizedFont(font);
+    const auto known = sized.inks.constFind(glyph);
+    if (known != sized.inks.constEnd())
+        return *known;
+    const QRectF ink = raw.isValid() ? raw.boundingRect(glyph) : QRectF();
+    sized.inks.insert(glyph, ink);
+    return ink;
 }
 
 } // namespace vx

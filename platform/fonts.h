@@ -11,6 +11,7 @@
 
 #include <QFont>
 #include <QRawFont>
+#include <QRectF>
 #include <QString>
 
 #include <utility>
@@ -55,5 +56,9 @@ int fontStretch(const FontSpec& font);
 // The face at the font's em size on the reference device (unhinted), for
 // drawing glyphs at given positions; cached per FontSpec.
 QRawFont fontRawFont(const FontSpec& font);
+
+// The ink box of a glyph of fontRawFont(font), relative to its origin on
+// the baseline (y down); empty for a blank glyph. Cached per FontSpec.
+QRectF fontGlyphInk(const FontSpec& font, quint32 glyph);
 
 } // namespace vx

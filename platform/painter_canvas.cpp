@@ -83,7 +83,23 @@ void PainterCanvas::applyTransform() {
     painter_.setTransform(state_.world * base_ * initialTransform_);
 }
 
+void PainterCanvas::useTextClip(const QRectF* rect) {
+    if (!rect) {
+        if (textClip_) {
+            painter_.setClipping(false);
+            textClip_.reset();
+        }
+        return;
+    }
+    const QTransform& transform = painter_.transform();
+    if (textClip_ && textClip_->rect == *rect && textClip_->transform == transform)
+        return;
+    painter_.setClipRect(*rect, Qt::ReplaceClip);
+    textClip_ = TextClip{*rect, transform};
+}
+
 void PainterCanvas::applyClip() {
+    textClip_.reset();
     painter_.setTransform(initialTransform_);
     if (initialHasClip_)
         painter_.setClipPath(initialClip_, Qt::ReplaceClip);
@@ -140,6 +156,7 @@ QBrush PainterCanvas::qbrush(const BrushSpec& b) const {
 }
 
 void PainterCanvas::strokeAndFill(const QPainterPath& fillPath, const QPainterPath& strokePath) {
+    useTextClip(nullptr);
     const BrushSpec& b = state_.brush;
     if (b.style != BrushStyle::Null && !fillPath.isEmpty()) {
         if (b.style == BrushStyle::Hatched && state_.backgroundMode == BackgroundMode::Opaque)
@@ -188,6 +205,7 @@ void PainterCanvas::rectangle(const QRect& r) {
 }
 
 void PainterCanvas::fillRect(const QRect& r, const BrushSpec& brush) {
+    useTextClip(nullptr);
     const QPainterPath path = logicalRectPath(r);
     if (brush.style == BrushStyle::Hatched && state_.backgroundMode == BackgroundMode::Opaque)
         painter_.fillPath(path, qcolor(state_.backgroundColor));
@@ -311,6 +329,7 @@ void PainterCanvas::lineTo(int x, int y) {
 void PainterCanvas::drawImage(const QRect& dest, const QImage& image) {
     if (image.isNull() || dest.isEmpty())
         return;
+    useTextClip(nullptr);
     painter_.drawImage(QRectF(dest.left(), dest.top(), dest.width(), dest.height()), image);
 }
 
@@ -367,28 +386,49 @@ void PainterCanvas::textOut(int x, int y, const QString& text, uint32_t options,
         dy = tm.ascent;
 
     // The opaque rectangle and the clip are not rotated with the text.
+    const bool clipped = (options & TextOutOption::Clipped) && !clip.isNull();
+    const QRectF clipRect(clip.left(), clip.top(), clip.width(), clip.height());
+    if ((options & TextOutOption::Opaque) && !clip.isEmpty() &&
+        !(textClip_ && clipped && textClip_->rect == clipRect))
+        useTextClip(nullptr);
     if ((options & TextOutOption::Opaque) && !clip.isEmpty())
         painter_.fillRect(QRectF(clip.left(), clip.top(), clip.width(), clip.height()),
                           qcolor(state_.backgroundColor));
 
-    painter_.save();
-    if ((options & TextOutOption::Clipped) && !clip.isNull())
-        painter_.setClipRect(QRectF(clip.left(), clip.top(), clip.width(), clip.height()),
-                             Qt::IntersectClip);
+    const bool background = state_.backgroundMode == BackgroundMode::Opaque &&
+                            !(options & TextOutOption::Opaque) && total > 0;
 
-    QTransform textFrame;
-    textFrame.translate(origin.x(), origin.y());
-    if (font.escapement != 0)
+    if (font.escapement == 0) {
+        // Level text: the glyph positions carry the reference point, and the
+        // painter's transform and clip are left alone unless a glyph crosses
+        // the clip rectangle. Every change of either costs a PDF or a
+        // printer a restated graphics state, on every text record.
+        const QPointF start(origin.x() + dx, origin.y() + dy);
+        if (background && !(textClip_ && clipped && textClip_->rect == clipRect))
+            useTextClip(nullptr);
+        if (background) {
+            QRectF box(start.x(), start.y() - tm.ascent, width, tm.height);
+            if (clipped)
+                box = box.intersected(clipRect);
+            if (!box.isEmpty())
+                painter_.fillRect(box, qcolor(state_.backgroundColor));
+        }
+        drawGlyphs(text, adv, start, clipped ? &clipRect : nullptr);
+    } else {
+        useTextClip(nullptr);
+        painter_.save();
+        if (clipped)
+            painter_.setClipRect(clipRect, Qt::IntersectClip);
+        QTransform textFrame;
+        textFrame.translate(origin.x(), origin.y());
         textFrame.rotate(-font.escapement / 10.0); // counter-clockwise on a y-down page
-    painter_.setTransform(textFrame * painter_.transform());
-
-    if (state_.backgroundMode == BackgroundMode::Opaque && !(options & TextOutOption::Opaque) &&
-        total > 0)
-        painter_.fillRect(QRectF(dx, dy - tm.ascent, width, tm.height),
-                          qcolor(state_.backgroundColor));
-
-    drawGlyphs(text, adv, QPointF(dx, dy));
-    painter_.restore();
+        painter_.setTransform(textFrame * painter_.transform());
+        if (background)
+            painter_.fillRect(QRectF(dx, dy - tm.ascent, width, tm.height),
+                              qcolor(state_.backgroundColor));
+        drawGlyphs(text, adv, QPointF(dx, dy), nullptr);
+        painter_.restore();
+    }
 
     if (updateCP) {
         // The current position moves past the text for left alignment, to its
@@ -403,7 +443,7 @@ void PainterCanvas::textOut(int x, int y, const QString& text, uint32_t options,
 }
 
 void PainterCanvas::drawGlyphs(const QString& text, const std::vector<int>& adv,
-                               QPointF baselineStart) {
+                               QPointF baselineStart, const QRectF* clip) {
     const FontSpec& font = state_.font;
     const double em = fontEmPixels(font);
     const QRawFont raw = fontRawFont(font);
@@ -460,6 +500,46 @@ void PainterCanvas::drawGlyphs(const QString& text, const std::vector<int>& adv,
             fallbackPositions << at;
         }
     }
+    // Against the clip rectangle: glyphs wholly outside it are left out, and
+    // the painter is clipped only when a glyph's ink crosses its edge (by a
+    // device pixel's margin either way).
+    bool needClip = false;
+    if (clip) {
+        const double margin = devicePixelInLogical();
+        const QRectF inner = clip->adjusted(margin, margin, -margin, -margin);
+        const QRectF outer = clip->adjusted(-margin, -margin, margin, margin);
+        qsizetype kept = 0;
+        for (qsizetype k = 0; k < glyphs.size(); ++k) {
+            const QRectF ink = fontGlyphInk(font, glyphs[k]);
+            if (!ink.isEmpty()) {
+                const QRectF placed((positions[k].x() + ink.x()) * stretch,
+                                    positions[k].y() + ink.y(), ink.width() * stretch,
+                                    ink.height());
+                if (!placed.intersects(outer))
+                    continue;
+                if (!inner.contains(placed))
+                    needClip = true;
+            }
+            glyphs[kept] = glyphs[k];
+            positions[kept] = positions[k];
+            ++kept;
+        }
+        glyphs.resize(kept);
+        positions.resize(kept);
+        if (!fallbackText.isEmpty() || outlines)
+            needClip = true;
+    }
+    // Without a clip of the canvas's own, the rectangle is left in place for
+    // the next records (useTextClip); with one, it is saved and restored.
+    const bool ownClip = state_.hasClip || initialHasClip_;
+    const bool savedClip = needClip && ownClip;
+    if (savedClip) {
+        painter_.save();
+        painter_.setClipRect(*clip, Qt::IntersectClip);
+    } else if (!ownClip) {
+        useTextClip(needClip ? clip : nullptr);
+    }
+
     if (outlines) {
         QPainterPath path;
         for (qsizetype k = 0; k < glyphs.size(); ++k)
@@ -511,17 +591,20 @@ void PainterCanvas::drawGlyphs(const QString& text, const std::vector<int>& adv,
             raw.isValid() ? std::max(1.0, raw.lineThickness()) : std::max(1.0, em / 14.0);
         const double left = baselineStart.x();
         const double right = pos;
-        if (font.underline) {
-            const double under = raw.isValid() ? raw.underlinePosition() : em / 10.0;
-            painter_.fillRect(QRectF(left, baselineStart.y() + under, right - left, thickness),
-                              color);
-        }
-        if (font.strikeOut) {
-            const double strike = raw.isValid() ? raw.xHeight() / 2.0 : em / 4.0;
-            painter_.fillRect(QRectF(left, baselineStart.y() - strike, right - left, thickness),
-                              color);
-        }
+        const auto line = [&](double y) {
+            QRectF r(left, y, right - left, thickness);
+            if (clip)
+                r = r.intersected(*clip);
+            if (!r.isEmpty())
+                painter_.fillRect(r, color);
+        };
+        if (font.underline)
+            line(baselineStart.y() + (raw.isValid() ? raw.underlinePosition() : em / 10.0));
+        if (font.strikeOut)
+            line(baselineStart.y() - (raw.isValid() ? raw.xHeight() / 2.0 : em / 4.0));
     }
+    if (savedClip)
+        painter_.restore();
 }
 
 int PainterCanvas::saveState() {

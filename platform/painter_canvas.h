@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <optional>
 #include <vector>
 
 namespace vx {
@@ -113,7 +114,20 @@ private:
     QPainterPath logicalRectPath(const QRect& r) const;
     void strokeAndFill(const QPainterPath& fillPath, const QPainterPath& strokePath);
     void drawLineNoLastPixel(QPoint from, QPoint to);
-    void drawGlyphs(const QString& text, const std::vector<int>& advances, QPointF baselineStart);
+    // Draws the glyphs from `baselineStart` at the painter's transform. With
+    // `clip` (same coordinates, not rotated against the text), glyphs wholly
+    // outside it are left out and the painter is clipped only when a glyph
+    // crosses its edge.
+    void drawGlyphs(const QString& text, const std::vector<int>& advances, QPointF baselineStart,
+                    const QRectF* clip);
+    // Clips the painter to a text record's rectangle (at the current
+    // transform), or with nullptr takes such a clip away. Only while the
+    // canvas has no clip of its own: the rectangle then stays in place for
+    // the next text records with the same rectangle, and is taken away
+    // before anything else is drawn. A PDF or printer restates its whole
+    // graphics state on every clip change, so a clip saved and restored
+    // around each record doubles what a page of clipped cells costs.
+    void useTextClip(const QRectF* rect);
 
     QPainter& painter_;
     QTransform base_;
@@ -124,6 +138,11 @@ private:
     int dpiY_;
     State state_;
     std::vector<State> saved_;
+    struct TextClip {
+        QRectF rect;
+        QTransform transform;
+    };
+    std::optional<TextClip> textClip_; // the painter's clip set by useTextClip
 };
 
 } // namespace vx

@@ -173,3 +173,114 @@ TEST(EmfPlayerPixels, DenseTextPagePlaysQuickly) {
             dark = qGray(img.pixel(x, y)) < 128;
     EXPECT_TRUE(dark);
 }
+
+// Glyphs of a pixel or two, or squeezed much flatter than wide, made the
+// font engine's rasteriser fail and Qt then crashed reading the glyph image
+// (a damaged file with a skewed anisotropic mapping). They are filled as
+// outlines: no crash, and the flat text still leaves ink.
+TEST(EmfPlayerPixels, TinyAndFlatTextIsDrawnWithoutTheGlyphCache) {
+    struct Case {
+        double sx, sy;
+        bool ink; // something is drawn inside the image
+    } cases[] = {
+        {24, 0.005, false},  {24, 0.01, false}, {24, 0.03, true},
+        {24, 0.05, true},    {50, 0.01, false}, {100, 0.01, false},
+        {0.02, 0.02, false}, {0.01, 24, false}, {1, 1, true},
+    };
+    FontSpec font;
+    font.face = QStringLiteral("Arial");
+    font.height = -55;
+    for (const Case& c : cases) {
+        QImage img(64, 64, QImage::Format_ARGB32_Premultiplied);
+        img.fill(Qt::white);
+        {
+            QPainter painter(&img);
+            PainterCanvas canvas(painter);
+            canvas.setWorldTransform(QTransform::fromScale(c.sx, c.sy));
+            canvas.setFont(font);
+            canvas.setBackgroundMode(BackgroundMode::Transparent);
+            canvas.setTextAlign(TextAlign::Baseline);
+            canvas.textOut(0, int(30 / c.sy), QStringLiteral("A^W@"));
+        }
+        bool drawn = false;
+        for (int y = 0; y < 64 && !drawn; ++y)
+            for (int x = 0; x < 64 && !drawn; ++x)
+                drawn = img.pixel(x, y) != qRgb(255, 255, 255);
+        if (c.ink) {
+            EXPECT_TRUE(drawn) << c.sx << " x " << c.sy;
+        }
+    }
+
+    // The same through a picture: an anisotropic mapping 24 times wider and
+    // 0.03 times as high, a 55-pixel font.
+    EmfTestBuilder b = smallPicture();
+    b.rec(EMR_SETMAPMODE, {MM_ANISOTROPIC})
+        .rec(EMR_SETWINDOWEXTEX, {100, 100})
+        .rec(EMR_SETVIEWPORTEXTEX, {2400, 3})
+        .raw(EMR_EXTCREATEFONTINDIRECTW, vx::test::createFont(1, QStringLiteral("Arial"), -55))
+        .rec(EMR_SELECTOBJECT, {1})
+        .rec(EMR_SETBKMODE, {1})
+        .raw(EMR_EXTTEXTOUTW, vx::test::extTextOutW(QStringLiteral("^A^W"), QPoint(0, 1500)));
+    for (const int size : {64, 100})
+        (void)render(b.build(), QSize(size, size));
+}
+
+// A clipped text record drawn without a clip of the canvas's own leaves its
+// rectangle on the painter only as long as needed; with a clip of the
+// canvas's own it is saved and restored. Both give the same pixels: text
+// inside its cell, crossing its edge, wholly outside, underlined, then a
+// shape across every cell.
+TEST(EmfPlayerPixels, ClippedTextLooksTheSameWithAndWithoutTheCanvasClip) {
+    const auto draw = [](bool ownClip) {
+        QImage img(300, 120, QImage::Format_ARGB32_Premultiplied);
+        img.fill(Qt::white);
+        QPainter painter(&img);
+        PainterCanvas canvas(painter);
+        if (ownClip)
+            canvas.intersectClipRect(QRect(0, 0, 300, 120));
+        FontSpec font;
+        font.face = QStringLiteral("Arial");
+        font.height = -13;
+        canvas.setBackgroundMode(BackgroundMode::Transparent);
+        for (int row = 0; row < 4; ++row) {
+            font.underline = row == 2;
+            canvas.setFont(font);
+            if (row == 3)
+                canvas.setBackgroundMode(BackgroundMode::Opaque);
+            const int y = 5 + row * 25;
+            const QRect inside(10, y, 150, 20), crossing(230, y, 30, 20), apart(170, y, 50, 20);
+            canvas.textOut(14, y + 2, QStringLiteral("Fattura n. 12"), TextOutOption::Clipped,
+                           inside);
+            canvas.textOut(232, y + 2, QStringLiteral("Pagamento fattura"), TextOutOption::Clipped,
+                           crossing);
+            canvas.textOut(100, y + 2, QStringLiteral("fuori"), TextOutOption::Clipped, apart);
+            canvas.textOut(14, y + 2, QStringLiteral("Totale"),
+                           TextOutOption::Clipped | TextOutOption::Opaque, apart);
+        }
+        canvas.setPen(PenSpec{PenStyle::Solid, 0, kBlack});
+        canvas.setBrush(BrushSpec{BrushStyle::Null, kWhite, 0});
+        canvas.rectangle(QRect(5, 3, 290, 110));
+        painter.end();
+        return img;
+    };
+    const QImage shortcut = draw(false);
+    const QImage saved = draw(true);
+    EXPECT_EQ(shortcut, saved);
+    // The frame drawn after the clipped text is whole.
+    EXPECT_EQ(qGray(shortcut.pixel(150, 112)), 0);
+    EXPECT_EQ(qGray(shortcut.pixel(294, 60)), 0);
+    // Nothing of the text reaches past its cell: right of the crossing cell
+    // and where the text outside its cell would have been stays white; the
+    // text inside and the start of the crossing text are drawn.
+    const auto white = [&](int x0, int x1) {
+        for (int y = 5; y < 105; ++y)
+            for (int x = x0; x <= x1; ++x)
+                if (shortcut.pixel(x, y) != qRgb(255, 255, 255))
+                    return false;
+        return true;
+    };
+    EXPECT_TRUE(white(100, 165));
+    EXPECT_TRUE(white(262, 290));
+    EXPECT_FALSE(white(14, 60));
+    EXPECT_FALSE(white(232, 258));
+}

@@ -72,12 +72,17 @@ TEST(Fonts, SubstitutionTable) {
     struct Row {
         const char* windows;
         const char* installed;
-    } rows[] = {{"Arial", "Liberation Sans"},         {"arial", "Liberation Sans"},
-                {"MS Sans Serif", "Liberation Sans"}, {"Times New Roman", "Liberation Serif"},
-                {"Courier New", "Liberation Mono"},   {"DejaVu Sans", "DejaVu Sans"}};
-    for (const Row& r : rows)
-        EXPECT_EQ(substituteFace(QString::fromLatin1(r.windows)), QString::fromLatin1(r.installed))
-            << r.windows;
+    } rows[] = {{"Arial", "Liberation Sans"},           {"arial", "Liberation Sans"},
+                {"MS Sans Serif", "Liberation Sans"},   {"Times New Roman", "Liberation Serif"},
+                {"Courier New", "Liberation Mono"},     {"DejaVu Sans", "DejaVu Sans"},
+                {" Arial ", "Liberation Sans"},         {"", "Liberation Sans"},
+                {"TIMES NEW ROMAN", "Liberation Serif"}};
+    // Twice over: the second answers come from the remembered lookups.
+    for (int pass = 0; pass < 2; ++pass)
+        for (const Row& r : rows)
+            EXPECT_EQ(substituteFace(QString::fromLatin1(r.windows)),
+                      QString::fromLatin1(r.installed))
+                << r.windows << " pass " << pass;
     // A narrow face that is not installed falls back to the regular one.
     EXPECT_TRUE(substituteFace(QStringLiteral("Arial Narrow"))
                     .startsWith(QStringLiteral("Liberation Sans")));
