@@ -35,6 +35,28 @@ QRect positiveExtent(const QRect& r) {
     return QRect(w < 0 ? r.x() + w : r.x(), h < 0 ? r.y() + h : r.y(), std::abs(w), std::abs(h));
 }
 
+// SetDIBitsToDevice may carry only a band of the bitmap: `scans` rows from
+// row `startScan`, counted from the bottom. The source rectangle is given in
+// rows of the whole bitmap (y from the bottom), and the bits decode with the
+// band's first row at the image's bottom. Keeps the part of the source inside
+// the band, made band-relative, and shrinks the destination (drawn row for
+// row) to the same rows. False when the source misses the band.
+bool clipToScanBand(const BltRecord& b, QRect& src, QRect& dest) {
+    if (b.scans == 0)
+        return true; // no band given: the bits are the whole bitmap
+    const int64_t srcBottom = src.top(), srcTop = int64_t(src.top()) + src.height();
+    const int64_t lo = std::max<int64_t>(srcBottom, b.startScan);
+    const int64_t hi = std::min<int64_t>(srcTop, int64_t(b.startScan) + b.scans);
+    if (lo >= hi)
+        return false;
+    const int rows = int(hi - lo);
+    const int64_t destTop = int64_t(dest.top()) + (srcTop - hi);
+    dest = QRect(dest.left(), int(std::clamp<int64_t>(destTop, INT_MIN / 2, INT_MAX / 2)),
+                 dest.width(), rows);
+    src = QRect(src.left(), int(lo - b.startScan), src.width(), rows);
+    return true;
+}
+
 // The rectangles of a region as one path (device pixels).
 QPainterPath regionPath(const RegionData& region) {
     QPainterPath p;
@@ -427,8 +449,8 @@ void EmfPlayer::Impl::playBlt(const EmfRecord& rec) {
     }
     if (!b || st.inPath || b->dest.width() == 0 || b->dest.height() == 0)
         return;
-    const QRect dest = positiveExtent(b->dest);
     if (!b->dib.present()) {
+        const QRect dest = positiveExtent(b->dest);
         // A blit without a source bitmap fills with the brush (PatBlt).
         switch (b->rop) {
         case PATCOPY:
@@ -459,6 +481,9 @@ void EmfPlayer::Impl::playBlt(const EmfRecord& rec) {
     // StretchDIBits and SetDIBitsToDevice count the source y from the
     // bottom row of a bottom-up DIB; the blits count from the top.
     QRect src = positiveExtent(b->source);
+    QRect dest = positiveExtent(b->dest);
+    if (rec.type == EMR_SETDIBITSTODEVICE && !clipToScanBand(*b, src, dest))
+        return;
     if (rec.type == EMR_STRETCHDIBITS || rec.type == EMR_SETDIBITSTODEVICE) {
         const auto info = readDibInfo(b->dib.info, b->dib.infoSize);
         if (info && !info->topDown)

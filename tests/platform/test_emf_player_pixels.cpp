@@ -107,6 +107,35 @@ TEST(EmfPlayerPixels, StretchDibitsDrawsTheBitmapUpright) {
     EXPECT_TRUE(near(img.pixel(75, 75), qRgb(255, 255, 255)));
 }
 
+TEST(EmfPlayerPixels, SetDibitsToDevicePlacesABandOfScanLines) {
+    // A 2 x 4 bottom-up DIB of which the record holds rows 2 and 3 (the top
+    // half): row 2 blue, white; row 3 red, green. The source is the whole
+    // bitmap, so the band lands in the top half of the destination and the
+    // bottom half stays untouched.
+    QByteArray dib = vx::test::dibHeader(2, 4, 24);
+    const int offBits = 8 + 68 + int(dib.size());
+    dib += QByteArray::fromHex("ff0000ffffff0000"
+                               "0000ff00ff000000");
+    QByteArray p;
+    ByteWriter w(&p);
+    for (int v : {0, 0, 1, 3, 0, 0, 0, 0, 2, 4}) // bounds, dest x y, source x y cx cy
+        w.i32(v);
+    for (uint32_t v : {76u, 40u, uint32_t(offBits), 16u, 0u, 2u, 2u}) // DIB, usage, band
+        w.u32(v);
+    p += dib;
+    EmfTestBuilder b = smallPicture();
+    b.rec(EMR_SETMAPMODE, {8})
+        .rec(EMR_SETWINDOWEXTEX, {2, 4})
+        .rec(EMR_SETVIEWPORTEXTEX, {100, 100})
+        .raw(EMR_SETDIBITSTODEVICE, p);
+    const QImage img = render(b.build(), QSize(100, 100));
+    EXPECT_TRUE(near(img.pixel(25, 12), qRgb(255, 0, 0)));
+    EXPECT_TRUE(near(img.pixel(75, 12), qRgb(0, 255, 0)));
+    EXPECT_TRUE(near(img.pixel(25, 37), qRgb(0, 0, 255)));
+    EXPECT_TRUE(near(img.pixel(25, 75), qRgb(255, 255, 255)));
+    EXPECT_TRUE(near(img.pixel(75, 87), qRgb(255, 255, 255)));
+}
+
 // A page of 60 lines of 8 text records each with their fonts and colours,
 // about 2,000 records, as the report engine records them.
 TEST(EmfPlayerPixels, DenseTextPagePlaysQuickly) {
