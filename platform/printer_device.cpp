@@ -21,7 +21,7 @@ QString unusable(const QString& name) {
 // The page size of a device mode: the Windows paper code through Qt's
 // Windows ids, or the custom size for code 256 (tenths of a millimetre).
 std::optional<QPageSize> pageSizeOf(const DeviceMode& mode) {
-    if (mode.paperSize == 256) {
+    if (mode.paperSize == kCustomPaper) {
         if (mode.paperWidth <= 0 || mode.paperLength <= 0)
             return std::nullopt;
         return QPageSize(QSizeF(mode.paperWidth / 10.0, mode.paperLength / 10.0),
@@ -61,7 +61,7 @@ public:
         const QPageSize def = info.defaultPageSize();
         mode.paperSize = def.isValid() && def.windowsId() > 0 ? def.windowsId() : 9;
         if (def.isValid() && def.windowsId() <= 0) {
-            mode.paperSize = 256;
+            mode.paperSize = kCustomPaper;
             const QSizeF mm = def.size(QPageSize::Millimeter);
             mode.paperWidth = int(std::nearbyint(mm.width() * 10));
             mode.paperLength = int(std::nearbyint(mm.height() * 10));

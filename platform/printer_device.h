@@ -20,6 +20,9 @@ class QPrinter;
 
 namespace vx {
 
+// The paper code of a custom paper size (width and height given).
+inline constexpr int kCustomPaper = 256;
+
 // Field bits of a device mode.
 namespace DeviceModeField {
 inline constexpr uint32_t Orientation = 1; // DM_ORIENTATION

@@ -31,7 +31,7 @@ struct TPaperInfo {
 };
 
 inline constexpr int kPaperTableSize = 67;
-inline constexpr int kCustomPaper = 256;
+// kCustomPaper (256): platform/printer_device.h.
 inline constexpr int kMaxPaperCodes = 256;
 
 // The built-in paper table (67 rows, custom size 256 last).
