@@ -153,24 +153,36 @@ TEST(Program, EndsByItselfWithoutAFile) {
 }
 
 TEST_F(MainFormTest, DamagedFileShowsErrorAndWindowStays) {
-    QTemporaryDir dir;
-    // A path with blanks, as it arrives after the platform removed the quotes.
-    const QString path = dir.filePath(QStringLiteral("rapporto rotto.vxp"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray("\x05\x00\x00\x00\x07garbage", 12));
-    file.close();
+    QFile sample(test::sourceDir() + QStringLiteral("/samples/fattura.vxp"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QByteArray whole = sample.readAll();
+    const QByteArray damaged[] = {
+        QByteArray("\x05\x00\x00\x00\x07garbage", 12),
+        whole.left(whole.size() / 2), // cut short in the middle of a page
+    };
+    for (const QByteArray& bytes : damaged) {
+        boxes_.clear();
+        calls_.clear();
+        QTemporaryDir dir;
+        // A path with blanks, as it arrives after the platform removed the
+        // quotes.
+        const QString path = dir.filePath(QStringLiteral("rapporto rotto.vxp"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
 
-    TMainForm form({QStringLiteral("dizeridiv"), path, QStringLiteral("ignorato")});
-    form.show();
-    QCoreApplication::processEvents();
-    ASSERT_EQ(boxes_.messages().size(), 1u);
-    EXPECT_EQ(boxes_.messages()[0].caption, applicationTitle());
-    EXPECT_EQ(boxes_.messages()[0].icon, MessageIcon::Error);
-    EXPECT_FALSE(boxes_.messages()[0].text.isEmpty());
-    EXPECT_TRUE(calls_.isEmpty()); // no preview
-    EXPECT_TRUE(form.isVisible());
-    form.close();
+        TMainForm form({QStringLiteral("dizeridiv"), path, QStringLiteral("ignorato")});
+        form.show();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(boxes_.messages().size(), 1u) << bytes.size();
+        EXPECT_EQ(boxes_.messages()[0].caption, applicationTitle());
+        EXPECT_EQ(boxes_.messages()[0].icon, MessageIcon::Error);
+        EXPECT_FALSE(boxes_.messages()[0].text.isEmpty());
+        EXPECT_TRUE(calls_.isEmpty()); // no preview
+        EXPECT_TRUE(form.isVisible());
+        form.close();
+    }
 }
 
 } // namespace
