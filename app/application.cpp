@@ -5,6 +5,9 @@
 #include "platform/message_box.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace vx {
 
@@ -26,12 +29,22 @@ public:
     }
 };
 
+// Qt's own dialogs (file and print dialogs) speak Italian like the rest of
+// the program; without the translation files they stay in English.
+void installQtTranslation(QApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Italian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+}
+
 } // namespace
 
 int runApplication(int argc, char** argv) {
     Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("DIZEridiv"));
     setApplicationTitle(QStringLiteral("DIZEridiv"));
+    installQtTranslation(app);
     initLibrary();
     int result = 0;
     {

@@ -5,6 +5,7 @@
 #include "platform/emf/emf_constants.h"
 #include "platform/emf/recording_canvas.h"
 #include "platform/errors.h"
+#include "platform/printer_device.h"
 #include "report/page.h"
 #include "report/stream_helpers.h"
 
@@ -141,7 +142,7 @@ PreparedPageInfo& TvxEMFPages::Add(const PreparedPageSetup& setup) {
     const double sx = 100.0 / (setup.ZoomX > 0 ? setup.ZoomX : 100);
     const double sy = 100.0 / (setup.ZoomY > 0 ? setup.ZoomY : 100);
     auto info = std::make_unique<PreparedPageInfo>();
-    info->PaperSize = (sx == 1.0 && sy == 1.0) ? uint16_t(setup.PaperSize) : uint16_t(256);
+    info->PaperSize = (sx == 1.0 && sy == 1.0) ? uint16_t(setup.PaperSize) : uint16_t(kCustomPaper);
     info->PaperWidth = roundEven(setup.PaperWidth / sx);
     info->PaperHeight = roundEven(setup.PaperHeight / sy);
     info->Orientation = setup.Orientation;

@@ -1,5 +1,8 @@
 #include "report/memo_view.h"
 
+#include "report/stream_helpers.h"
+#include "report/value_expansion.h"
+
 #include "expr/evaluator.h"
 #include "report/library_state.h"
 #include "report/report.h"
@@ -103,7 +106,10 @@ void TvxMemoView::SaveToStream(ByteWriter& out) const {
 }
 
 void TvxMemoView::LoadFromField(const QVariant& value) {
-    ExpandedLines = value.isNull() ? QStringList() : value.toString().split(QStringLiteral("\r\n"));
+    // Blob fields hold the text's bytes in the Windows code page.
+    const QString text = value.typeId() == QMetaType::QByteArray ? fromCodePage(value.toByteArray())
+                                                                 : value.toString();
+    ExpandedLines = value.isNull() ? QStringList() : text.split(QStringLiteral("\r\n"));
 }
 
 void TvxMemoView::AddMenuItems(std::vector<MenuItem>& menu) {
@@ -344,8 +350,20 @@ void TvxMemoView::Draw(Canvas& c) {
         LinesDone = 0;
     if (DrawMode == dmDraw || DrawMode == dmMeasure)
         HighlightWasOn = HighlightOn ? 1 : 0;
-    if (!PrintMode || DrawMode == dmDraw || DrawMode == dmMeasure)
+    if (!PrintMode) {
         ExpandText();
+    } else if (DrawMode == dmDraw || DrawMode == dmMeasure) {
+        // A text that is one variable bound to a memo or blob field takes the
+        // field's text; everything else is expanded as usual.
+        if (Report && Report->HasBlobValues) {
+            ExpandedLines = Lines;
+            FillFromField(Report, Lines, this);
+            if (ExpandedLines.isEmpty() || ExpandedLines.first() == Lines.value(0))
+                ExpandText();
+        } else {
+            ExpandText();
+        }
+    }
 
     bool highlighted = false;
     const MemoFont keptFont = Font;

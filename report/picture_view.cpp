@@ -1,5 +1,7 @@
 #include "report/picture_view.h"
 
+#include "report/value_expansion.h"
+
 #include "platform/errors.h"
 #include "report/library_state.h"
 #include "report/report.h"
@@ -186,8 +188,12 @@ void TvxPictureView::Draw(Canvas& c) {
         return;
     SetCanvas(&c);
     const PictureHolder* picture = &Picture;
-    if (PrintMode && Report && Report->HasBlobValues && LoadedFromField && !FieldPicture.isEmpty())
-        picture = &FieldPicture;
+    if (PrintMode && Report && Report->HasBlobValues) {
+        LoadedFromField = 0;
+        FillFromField(Report, Lines, this);
+        if (LoadedFromField)
+            picture = &FieldPicture;
+    }
     ComputeDrawRect();
     FillBackground();
     if (!picture->isEmpty() && !SilentPass) {

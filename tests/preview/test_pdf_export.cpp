@@ -133,18 +133,28 @@ TEST(CupsPrint, JobReachesThePdfQueue) {
     const std::unique_ptr<PrintTarget> target = createPrinterTarget();
     EXPECT_TRUE(RunPrintJob(*report, *target, 1, 3, 1, true));
 
+    // cups-pdf names the file after the job title; other tests print to the
+    // same queue. The file appears before it is complete: wait until its
+    // size stops changing.
     QString produced;
+    qint64 lastSize = -1;
     QElapsedTimer clock;
     clock.start();
-    while (produced.isEmpty() && clock.elapsed() < 60000) {
-        for (const QFileInfo& f :
-             QDir(outDir).entryInfoList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time))
+    while (clock.elapsed() < 60000) {
+        QThread::msleep(250);
+        produced.clear();
+        for (const QFileInfo& f : QDir(outDir).entryInfoList({QStringLiteral("*Prova*stampa*.pdf")},
+                                                             QDir::Files, QDir::Time))
             if (f.lastModified() >= started && f.size() > 0) {
                 produced = f.filePath();
                 break;
             }
         if (produced.isEmpty())
-            QThread::msleep(250);
+            continue;
+        const qint64 size = QFileInfo(produced).size();
+        if (size == lastSize)
+            break;
+        lastSize = size;
     }
     ReplacePrinterSettings(std::move(previous));
     ASSERT_FALSE(produced.isEmpty()) << "no PDF in " << outDir.toStdString();

@@ -5,12 +5,14 @@
 #include "dataset_fixture.h"
 #include "platform/errors.h"
 #include "report/dataset.h"
+#include "report/library_state.h"
 #include "report/memo_view.h"
 #include "report/page.h"
 #include "report/pages.h"
 #include "report/value_expansion.h"
 #include "report/values.h"
 #include "report/view.h"
+#include "tests/support/recording_canvas_fake.h"
 
 #include <gtest/gtest.h>
 
@@ -313,7 +315,7 @@ TEST_F(DataRefsTest, FindFieldForNameDefaultsToThePagesBandObjects) {
 TEST_F(DataRefsTest, TextObjectsFillFromMemoAndBlobFields) {
     module->database().exec(
         QStringLiteral("UPDATE clienti SET note = 'prima riga' || char(13) || char(10) || "
-                       "'seconda riga', foto = X'74657374' WHERE id = 1"));
+                       "'seconda riga', foto = X'74657374E8' WHERE id = 1"));
     clienti().open();
     TvxDBDataSet master(form.get());
     master.SetName(QStringLiteral("vxClienti"));
@@ -342,8 +344,8 @@ TEST_F(DataRefsTest, TextObjectsFillFromMemoAndBlobFields) {
     } cases[] = {
         {"[note]", {QStringLiteral("prima riga"), QStringLiteral("seconda riga")}},
         {"[Note]", {QStringLiteral("prima riga"), QStringLiteral("seconda riga")}},
-        {"[foto]", {QStringLiteral("test")}},
-        {"[nome]", {QStringLiteral("invariato")}}, // a string field is no blob
+        {"[foto]", {QStringLiteral("test\u00E8")}}, // blob bytes in the Windows code page
+        {"[nome]", {QStringLiteral("invariato")}},  // a string field is no blob
         {"[]", {QStringLiteral("invariato")}},
         {"note", {QStringLiteral("invariato")}},
     };
@@ -352,6 +354,15 @@ TEST_F(DataRefsTest, TextObjectsFillFromMemoAndBlobFields) {
         FillFromField(report.get(), {QString::fromUtf8(c.line)}, memo.get());
         EXPECT_EQ(memo->ExpandedLines, c.expected) << c.line;
     }
+    // While preparing, drawing the object fills it from the field.
+    memo->Report = report.get();
+    memo->Lines = QStringList{QStringLiteral("[foto]")};
+    memo->DrawMode = dmDraw;
+    PrintMode = true;
+    vx::test::RecordingCanvasFake canvas;
+    memo->Draw(canvas);
+    PrintMode = false;
+    EXPECT_EQ(memo->ExpandedLines, QStringList{QStringLiteral("test\u00E8")});
     // Without blob bindings nothing is looked at.
     report->HasBlobValues = false;
     memo->ExpandedLines = {QStringLiteral("invariato")};

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -416,13 +417,21 @@ TEST(PrinterSettings, RealCupsPrinter) {
         canvas.rectangle(rectFromEdges(20, 20, 300, 100));
         painter.end();
     }
-    // cups-pdf names the file after the job title.
+    // cups-pdf names the file after the job title. The file appears before
+    // it is complete: wait until its size stops changing.
     QElapsedTimer timer;
     timer.start();
     QStringList found;
-    while (found.isEmpty() && timer.elapsed() < 20000) {
+    qint64 lastSize = -1;
+    while (timer.elapsed() < 20000) {
         QThread::msleep(200);
         found = QDir(outDir).entryList({title + QStringLiteral("*.pdf")}, QDir::Files);
+        if (found.isEmpty())
+            continue;
+        const qint64 size = QFileInfo(QDir(outDir).filePath(found.first())).size();
+        if (size > 0 && size == lastSize)
+            break;
+        lastSize = size;
     }
     ASSERT_FALSE(found.isEmpty()) << "no PDF in " << outDir.toStdString();
     QFile pdf(QDir(outDir).filePath(found.first()));
