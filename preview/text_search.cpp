@@ -2,6 +2,7 @@
 
 #include "platform/byte_reader.h"
 #include "platform/emf/emf_constants.h"
+#include "platform/emf/emf_records.h"
 #include "preview/page_playback.h"
 #include "report/emf_pages.h"
 
@@ -37,12 +38,7 @@ uint32_t u32At(const char* p) {
 
 RectL boundsOf(const EmfRecord& rec) {
     ByteReader r(rec.data + kBoundsAt, rec.size - kBoundsAt);
-    RectL b;
-    b.left = r.i32();
-    b.top = r.i32();
-    b.right = r.i32();
-    b.bottom = r.i32();
-    return b;
+    return emf::readRectL(r);
 }
 
 bool isTextRecord(uint32_t type) {

@@ -92,6 +92,18 @@ protected:
         ReplacePrinterSettings(std::move(previous_));
         printTargetFactory() = [] { return createPrinterTarget(); };
     }
+    // Print jobs made from now on leave the pages they printed in `out`.
+    static void collectPrintedPages(std::vector<int>& out) {
+        struct Keep : Recorder {
+            std::vector<int>* out = nullptr;
+            ~Keep() override { *out = pages; }
+        };
+        printTargetFactory() = [&out] {
+            auto k = std::make_unique<Keep>();
+            k->out = &out;
+            return k;
+        };
+    }
     static QString joined(const std::vector<QString>& v) {
         return QStringList(v.begin(), v.end()).join(QLatin1Char(' '));
     }
@@ -328,15 +340,7 @@ TEST_F(PrintPagesTest, PrintDialogOffersThePagesAndPrintsTheChoices) {
     auto report = test::a4Report(5);
     report->ShowProgress = false;
     std::vector<int> printed;
-    struct Keep : Recorder {
-        std::vector<int>* out = nullptr;
-        ~Keep() override { *out = pages; }
-    };
-    printTargetFactory() = [&] {
-        auto k = std::make_unique<Keep>();
-        k->out = &printed;
-        return k;
-    };
+    collectPrintedPages(printed);
     struct Case {
         bool accept;
         bool range;
@@ -381,15 +385,7 @@ TEST_F(PrintPagesTest, PrintChoicesAreKeptWithinThePages) {
     auto report = test::a4Report(3);
     report->ShowProgress = false;
     std::vector<int> printed;
-    struct Keep : Recorder {
-        std::vector<int>* out = nullptr;
-        ~Keep() override { *out = pages; }
-    };
-    printTargetFactory() = [&] {
-        auto k = std::make_unique<Keep>();
-        k->out = &printed;
-        return k;
-    };
+    collectPrintedPages(printed);
     struct {
         int from, to;
         std::vector<int> pages;
