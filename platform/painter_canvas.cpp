@@ -523,14 +523,12 @@ void PainterCanvas::drawGlyphs(const QString& text, const std::vector<int>& adv,
             fallbackPositions << at;
         }
     }
-    // Against the clip rectangle: the painter is clipped only when a glyph's
-    // ink crosses its edge (by a device pixel's margin either way). Glyphs
-    // wholly outside are left out on a raster device; a PDF keeps them,
-    // clipped, so that its text reads as before, hidden characters included.
+    // Against the clip rectangle: glyphs wholly outside it are left out on
+    // every device (a PDF then holds the text the page shows, not characters
+    // hidden by the clip), and the painter is clipped only when a glyph's ink
+    // crosses its edge (by a device pixel's margin either way).
     bool needClip = false;
     if (clip) {
-        const bool keepHidden =
-            painter_.paintEngine() && painter_.paintEngine()->type() == QPaintEngine::Pdf;
         const double margin = devicePixelInLogical();
         const QRectF inner = clip->adjusted(margin, margin, -margin, -margin);
         const QRectF outer = clip->adjusted(-margin, -margin, margin, margin);
@@ -541,10 +539,10 @@ void PainterCanvas::drawGlyphs(const QString& text, const std::vector<int>& adv,
                 const QRectF placed((positions[k].x() + ink.x()) * stretch,
                                     positions[k].y() + ink.y(), ink.width() * stretch,
                                     ink.height());
+                if (!placed.intersects(outer))
+                    continue;
                 if (!inner.contains(placed))
                     needClip = true;
-                if (!keepHidden && !placed.intersects(outer))
-                    continue;
             }
             glyphs[kept] = glyphs[k];
             positions[kept] = positions[k];

@@ -53,7 +53,12 @@ TEST(PdfExport, PagesSizesAndText) {
     };
     test::addPage(*report->PreparedPages, 2970, 2100, text(3)); // one landscape sheet
     report->PreparedPages->Pages(2).Orientation = 1;
-    test::addPage(*report->PreparedPages, 2100, 2970, text(4));
+    test::addPage(*report->PreparedPages, 2100, 2970, [&](Canvas& c) {
+        text(4)(c);
+        // A clipped record: only what its rectangle shows reaches the PDF.
+        c.textOut(100, 200, QStringLiteral("Visibile") + QString(60, QLatin1Char(' ')) + "Nascosto",
+                  TextOutOption::Clipped, rectFromEdges(90, 180, 250, 230));
+    });
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("out.pdf"));
     dir.setAutoRemove(qEnvironmentVariableIsEmpty("VX_KEEP_PDF"));
@@ -67,6 +72,8 @@ TEST(PdfExport, PagesSizesAndText) {
     const QString words = run(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
     for (int i = 1; i <= 4; ++i)
         EXPECT_TRUE(words.contains(QStringLiteral("Pagina numero %1").arg(i))) << i;
+    EXPECT_TRUE(words.contains(QStringLiteral("Visibile")));
+    EXPECT_FALSE(words.contains(QStringLiteral("Nascosto")));
     if (!QStandardPaths::findExecutable(QStringLiteral("pdffonts")).isEmpty()) {
         // Header, rule, then one row per embedded font: one font, once.
         const QStringList rows =
