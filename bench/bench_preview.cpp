@@ -1,7 +1,7 @@
 // The preview's painting: opening a 1000-page prepared report and painting
 // the first screen, repainting a whole text-dense A4 page at 100 %, and
 // repainting the strip a 10-pixel scroll uncovers.
-#include "platform/emf/recording_canvas.h"
+#include "bench/dense_report.h"
 #include "preview/page_render.h"
 #include "preview/paint_panel.h"
 #include "preview/standard_preview.h"
@@ -18,9 +18,6 @@
 
 namespace {
 
-constexpr int kPages = 1000;
-constexpr int kLines = 60; // lines of text per page
-
 void ensureApplication() {
     if (qApp)
         return;
@@ -32,46 +29,17 @@ void ensureApplication() {
     new QApplication(argc, argv); // lives until the process ends
 }
 
-// A text-dense A4 page: a heading, 60 lines of about 90 characters in three
-// columns, rules and a frame, as an invoice or a list page has.
-vx::emf::EmfPicture densePage(int pageNo) {
-    vx::emf::RecordingCanvas c(QSize(794, 1123));
-    vx::FontSpec bold;
-    bold.height = -16;
-    bold.weight = 700;
-    c.setFont(bold);
-    c.textOut(40, 30, QStringLiteral("Elenco movimenti - pagina %1").arg(pageNo));
-    c.setFont(vx::FontSpec{});
-    c.rectangle(QRect(36, 60, 722, kLines * 17 + 8));
-    for (int i = 0; i < kLines; ++i) {
-        const int y = 64 + i * 17;
-        c.textOut(
-            40, y,
-            QStringLiteral("%1  Pagamento fattura n. %2 del 12/03/2024 - cliente Rossi S.r.l.")
-                .arg(pageNo * 100 + i, 6)
-                .arg(i + 1));
-        c.textOut(
-            560, y,
-            QStringLiteral("€ %1,%2").arg(1000 + i * 37).arg(i % 100, 2, 10, QLatin1Char('0')));
-        c.textOut(680, y, QStringLiteral("Saldato"));
-        c.moveTo(40, y + 16);
-        c.lineTo(754, y + 16);
-    }
-    return vx::emf::EmfPicture::parse(c.finish());
+// Page `pageNo` (from 1) of the benchmarks' dense report.
+const vx::emf::EmfPicture& densePage(int pageNo) {
+    return vx::bench::denseReport().Pages(pageNo - 1).Picture;
 }
 
 const QString& thousandPageFile() {
     static QTemporaryDir dir;
     static QString path;
     if (path.isEmpty()) {
-        vx::TvxEMFPages pages;
-        vx::PreparedPageInfo paper;
-        paper.PaperWidth = 2100;
-        paper.PaperHeight = 2970;
-        for (int i = 0; i < kPages; ++i)
-            pages.AddPicture(paper, densePage(i + 1));
         path = dir.filePath(QStringLiteral("mille.vxp"));
-        vx::SavePreparedPages(pages, path);
+        vx::SavePreparedPages(vx::bench::denseReport(), path);
     }
     return path;
 }

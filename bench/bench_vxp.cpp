@@ -5,6 +5,7 @@
 // into a temporary folder. Load reports the peak resident memory that
 // loading adds, as a counter (target: at most about 1.5 x the file size).
 
+#include "bench/dense_report.h"
 #include "platform/emf/emf_player.h"
 #include "platform/emf/recording_canvas.h"
 #include "platform/painter_canvas.h"
@@ -28,37 +29,6 @@ namespace {
 
 using namespace vx;
 
-constexpr int kPages = 1000;
-
-// A4 page with 50 lines of 3 cells of text (about 34 KB of records), lines
-// and shaded bands.
-void drawDensePage(Canvas& c, int page) {
-    c.setBackgroundMode(BackgroundMode::Transparent);
-    FontSpec f;
-    f.height = -11;
-    c.setFont(f);
-    for (int row = 0; row < 50; ++row) {
-        const int y = 40 + row * 20;
-        if (row % 2)
-            c.fillRect(rectFromEdges(30, y, 763, y + 20),
-                       BrushSpec{BrushStyle::Solid, rgb(240, 240, 240), 0});
-        for (int col = 0; col < 3; ++col) {
-            const QRect cell = rectFromEdges(30 + col * 244, y, 30 + (col + 1) * 244, y + 20);
-            c.textOut(cell.left() + 3, y + 2,
-                      QStringLiteral("Pag. %1 riga %2/%3 € %4,%5")
-                          .arg(page)
-                          .arg(row)
-                          .arg(col)
-                          .arg(row * 37 + col)
-                          .arg(col * 7 % 100, 2, 10, QLatin1Char('0')),
-                      TextOutOption::Clipped, cell);
-        }
-        c.setPen(PenSpec{PenStyle::Solid, 1, rgb(180, 180, 180)});
-        c.moveTo(30, y + 16);
-        c.lineTo(763, y + 16);
-    }
-}
-
 struct BigFile {
     QTemporaryDir dir;
     QString name;
@@ -67,17 +37,8 @@ struct BigFile {
         preparedPrinterAccess().SelectedPrinterName = [] {
             return QStringLiteral("Stampante predefinita");
         };
-        TvxEMFPages pages;
-        PreparedPageSetup setup;
-        setup.PageMetrics.ScreenWidth = 793;
-        setup.PageMetrics.ScreenHeight = 1122;
-        for (int i = 0; i < kPages; ++i) {
-            PreparedPageInfo& p = pages.Add(setup);
-            drawDensePage(*p.PictureCanvas, i + 1);
-            pages.ClosePage(i);
-        }
         name = dir.filePath(QStringLiteral("grande.vxp"));
-        SavePreparedPages(pages, name);
+        SavePreparedPages(*bench::makeDenseReport(), name);
         size = QFile(name).size();
     }
 };
@@ -132,7 +93,7 @@ long loadPeakGrowthKb(const QString& name, long* heapKb) {
             TvxEMFPages pages;
             LoadPreparedPages(pages, name);
             const struct mallinfo2 heap = mallinfo2();
-            if (pages.Count() == kPages) {
+            if (pages.Count() == bench::kDensePages) {
                 growth[0] = statusKb("VmHWM") - before;
                 growth[1] = long((heap.uordblks + heap.hblkhd) -
                                  (heapBefore.uordblks + heapBefore.hblkhd)) /
