@@ -129,7 +129,11 @@ void EmfPlayer::Impl::playPoly(const EmfRecord& rec, bool p16) {
         } else {
             canvas->drawPath(p, Canvas::PathDraw::Stroke);
         }
-        dc.currentPosition = pts[pts.size() - 1 - (pts.size() % 3)];
+        // The position moves to the end of the last whole segment (three
+        // points each); fewer than three points draw nothing and leave it.
+        const size_t drawn = pts.size() - pts.size() % 3;
+        if (drawn > 0)
+            dc.currentPosition = pts[drawn - 1];
         return;
     }
     }

@@ -84,6 +84,23 @@ TEST(EmfPlayer, DrawsShapesAndPolyShapesIn16And32Bits) {
     EXPECT_EQ(playCalls(b).join('\n').toStdString(), expected.join('\n').toStdString());
 }
 
+TEST(EmfPlayer, PolyBezierToMovesToTheEndOfItsLastWholeSegment) {
+    // One and two points make no segment: the position stays (reading
+    // before the points once did). Four points: one segment and a spare.
+    EmfTestBuilder b;
+    b.rec(EMR_MOVETOEX, {5, 5})
+        .rec(EMR_POLYBEZIERTO16, {0, 0, 9, 9, 1, 0x00090009})
+        .rec(EMR_POLYBEZIERTO16, {0, 0, 9, 9, 2, 0x00090009, 0x00080008})
+        .rec(EMR_LINETO, {1, 1})
+        .rec(EMR_POLYBEZIERTO16, {0, 0, 9, 9, 4, 0x00020002, 0x00030003, 0x00040004, 0x00070007})
+        .rec(EMR_LINETO, {1, 1});
+    QStringList moves;
+    for (const QString& call : playCalls(b))
+        if (call.startsWith(QLatin1String("moveTo")))
+            moves << call;
+    EXPECT_EQ(moves, (QStringList{QStringLiteral("moveTo 5,5"), QStringLiteral("moveTo 4,4")}));
+}
+
 TEST(EmfPlayer, ObjectTableSelectsDeletesAndReusesHandles) {
     EmfTestBuilder b;
     b.rec(EMR_CREATEPEN, {1, 1 /*dash*/, 3, 0, 0x0000FF})
