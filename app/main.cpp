@@ -1,4 +1,6 @@
 // Program entry of the viewer.
 #include "app/application.h"
 
-int main(int argc, char** argv) { return vx::runApplication(argc, argv); }
+int main(int argc, char** argv) {
+    return vx::runApplication(argc, argv);
+}
