@@ -9,6 +9,8 @@
 // Implementations: the metafile recorder (platform/emf) and the painter
 // canvas (platform/painter_canvas.h) drawing on a QPainter.
 
+#include "platform/color.h"
+
 #include <QImage>
 #include <QPainterPath>
 #include <QPoint>
@@ -22,24 +24,6 @@
 #include <vector>
 
 namespace vx {
-
-// A colour as the platform stores it: red in the lowest byte, blue in the third.
-using Color = uint32_t;
-inline constexpr Color kNoColor = 0x1FFFFFFF; // "no colour" of report objects
-inline constexpr Color kBlack = 0x000000;
-inline constexpr Color kWhite = 0xFFFFFF;
-inline constexpr Color rgb(int r, int g, int b) {
-    return Color(r & 0xFF) | (Color(g & 0xFF) << 8) | (Color(b & 0xFF) << 16);
-}
-inline constexpr int redOf(Color c) {
-    return int(c & 0xFF);
-}
-inline constexpr int greenOf(Color c) {
-    return int((c >> 8) & 0xFF);
-}
-inline constexpr int blueOf(Color c) {
-    return int((c >> 16) & 0xFF);
-}
 
 // Pen styles with their GDI numbers (PS_*).
 enum class PenStyle : uint32_t {

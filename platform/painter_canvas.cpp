@@ -19,7 +19,7 @@ namespace vx {
 namespace {
 
 QColor qcolor(Color c) {
-    return QColor(redOf(c), greenOf(c), blueOf(c));
+    return QColor(c.red(), c.green(), c.blue());
 }
 
 // A rectangle far larger than any page: the "everything" that an excluded

@@ -25,7 +25,6 @@
 
 namespace vx {
 
-using preview::Edges;
 using preview::FindHit;
 using preview::FindOrigin;
 using preview::FindRequest;
@@ -228,7 +227,7 @@ int penWidthAtRecord(TStandardPreview& preview, int pageIndex, int64_t recordNum
         width = player.state().dc.pen.width;
         return true;
     };
-    preview.DrawPage(canvas, pageIndex, Edges{0, 0, 10, 10});
+    preview.DrawPage(canvas, pageIndex, EdgeRect{0, 0, 10, 10});
     preview.SearchRecord = saved;
     preview.Searching = searching;
     return width;
@@ -265,10 +264,10 @@ bool SearchPreview(TStandardPreview& preview) {
     const int64_t e = 4 + penWidthAtRecord(preview, hit->page, hit->recordNumber) / 2;
     const preview::PageScale scale = preview.pageScale(hit->page);
     const auto px = [](int64_t v, double s) { return roundEven(double(v) * s); };
-    preview.HitRect = Edges{px(int64_t(hit->bounds.left) - e, scale.sx),
-                            px(int64_t(hit->bounds.top) - e, scale.sy),
-                            px(int64_t(hit->bounds.right) + e, scale.sx),
-                            px(int64_t(hit->bounds.bottom) + e, scale.sy)};
+    preview.HitRect = EdgeRect{px(int64_t(hit->bounds.left) - e, scale.sx),
+                               px(int64_t(hit->bounds.top) - e, scale.sy),
+                               px(int64_t(hit->bounds.right) + e, scale.sx),
+                               px(int64_t(hit->bounds.bottom) + e, scale.sy)};
     preview.HitCount = hit->hitNumber;
     preview.LastHit = hit->hitNumber;
     preview.HitPage = hit->page;
@@ -282,15 +281,15 @@ bool SearchPreview(TStandardPreview& preview) {
 void ShowSearchHit(TStandardPreview& preview) {
     if (preview.HitPage + 1 != preview.currentPage())
         preview.ShowPage(preview.HitPage + 1);
-    const Edges& r = preview.HitRect;
+    const EdgeRect& r = preview.HitRect;
     QScrollBar* h = preview.horizontalBar();
     QScrollBar* v = preview.verticalBar();
     const int panelWidth = preview.paintPanel()->width();
     const int panelHeight = preview.paintPanel()->height();
     preview::Point o = preview.PageOrigin(preview.HitPage);
-    h->setValue(h->value() + o.x + r.left - (panelWidth + r.left - r.right) / 2);
+    h->setValue(h->value() + o.x + r.Left - (panelWidth + r.Left - r.Right) / 2);
     o = preview.PageOrigin(preview.HitPage);
-    v->setValue(v->value() + o.y + r.top - (panelHeight + r.top - r.bottom) / 2);
+    v->setValue(v->value() + o.y + r.Top - (panelHeight + r.Top - r.Bottom) / 2);
     preview.TimerTimer();
 }
 

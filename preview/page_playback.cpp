@@ -25,16 +25,16 @@ bool adjustTextFor(double sx, double sy) {
 }
 
 bool recordVisible(const QRect& clip, const RectL& bounds, int penWidth, double sx, double sy,
-                   const Edges& dest) {
+                   const EdgeRect& dest) {
     const int cl = clip.left() - 1;
     const int ct = clip.top() - 1;
     const int cr = clip.left() + clip.width() + 1; // GDI right edge (exclusive) + 1
     const int cb = clip.top() + clip.height() + 1;
     const int e = 4 + penWidth / 2;
-    const int l = roundEven((double(bounds.left) - e) * sx) + dest.left;
-    const int t = roundEven((double(bounds.top) - e) * sy) + dest.top;
-    const int r = roundEven((double(bounds.right) + e) * sx) + dest.left;
-    const int b = roundEven((double(bounds.bottom) + e) * sy) + dest.top;
+    const int l = roundEven((double(bounds.left) - e) * sx) + dest.Left;
+    const int t = roundEven((double(bounds.top) - e) * sy) + dest.Top;
+    const int r = roundEven((double(bounds.right) + e) * sx) + dest.Left;
+    const int b = roundEven((double(bounds.bottom) + e) * sy) + dest.Top;
     return !(r < cl || l > cr || b < ct || t > cb);
 }
 
@@ -165,8 +165,8 @@ public:
 
     void run() {
         EmfPlayer player(picture_);
-        const QRectF dest(req_.dest.left, req_.dest.top, req_.dest.right - req_.dest.left,
-                          req_.dest.bottom - req_.dest.top);
+        const QRectF dest(req_.dest.Left, req_.dest.Top, req_.dest.Right - req_.dest.Left,
+                          req_.dest.Bottom - req_.dest.Top);
         player.play(canvas_, dest,
                     [this](EmfPlayer& p, const EmfRecord& rec, int) { return onRecord(p, rec); });
     }
@@ -362,7 +362,10 @@ private:
         canvas_.setFont(dc.font);
         canvas_.setTextAlign(dc.textAlign);
         if (highlighted) {
-            canvas_.setTextColor(dc.textColor == kWhite ? (kWhite ^ 0x00FFFF) : kWhite);
+            // White text turns 0xFF0000 (white exclusive-or 0x00FFFF) to stay
+            // visible on the black background.
+            canvas_.setTextColor(dc.textColor == kWhite ? Color(kWhite.value() ^ 0x00FFFF)
+                                                        : kWhite);
             canvas_.setBackgroundColor(kBlack);
             canvas_.setBackgroundMode(BackgroundMode::Opaque);
         } else {
@@ -389,7 +392,7 @@ private:
 
         // Device pixels from here on: the destination's corner is the origin
         // and the font already has its zoomed size.
-        canvas_.setWorldTransform(QTransform::fromTranslate(req_.dest.left, req_.dest.top) *
+        canvas_.setWorldTransform(QTransform::fromTranslate(req_.dest.Left, req_.dest.Top) *
                                   baseWorld_);
         const std::vector<int> measured = canvas_.charAdvances(tr->text);
         const SpacedAdvances spacing = spaceAdvances(

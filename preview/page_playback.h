@@ -37,7 +37,7 @@ using SearchRecordHandler =
 
 struct PlaybackRequest {
     int pageIndex = 0;
-    Edges dest;    // R: the picture's rectangle (right and bottom exclusive)
+    EdgeRect dest; // R: the picture's rectangle (right and bottom exclusive)
     double sx = 1; // page scale at the current zoom (independent of dest)
     double sy = 1;
     bool onPanel = false; // the canvas is the paint panel's own device
@@ -58,7 +58,7 @@ bool adjustTextFor(double sx, double sy);
 // 4 + half the pen width and scaled into `dest`, meet the panel's clip
 // (enlarged by 1). Touching counts as meeting.
 bool recordVisible(const QRect& clip, const emf::RectL& bounds, int penWidth, double sx, double sy,
-                   const Edges& dest);
+                   const EdgeRect& dest);
 
 // The characters taken from a text record and their advances (steps 3-5 of
 // the spacing): `recorded` are the record's advances, `measured` the widths

@@ -24,7 +24,7 @@ PageExtent extentOf(const PreparedPageInfo& page) {
 } // namespace
 
 PlaybackRequest pageRequest(const PreparedPageInfo& page, int pageIndex, double zoom,
-                            const Edges& dest) {
+                            const EdgeRect& dest) {
     const PageScale s = pageScale(extentOf(page), zoom);
     PlaybackRequest req;
     req.pageIndex = pageIndex;
@@ -34,7 +34,7 @@ PlaybackRequest pageRequest(const PreparedPageInfo& page, int pageIndex, double 
     return req;
 }
 
-Edges pagePictureRect(const PreparedPageInfo& page, double zoom) {
+EdgeRect pagePictureRect(const PreparedPageInfo& page, double zoom) {
     // As the panel places a page at x = y = 0: frame right = round(w + 1),
     // picture right = frame right - 1.
     const PageScale s = pageScale(extentOf(page), zoom);
@@ -42,9 +42,9 @@ Edges pagePictureRect(const PreparedPageInfo& page, double zoom) {
 }
 
 QImage renderPage(const PreparedPageInfo& page, int pageIndex, double zoom) {
-    const Edges r = pagePictureRect(page, zoom);
-    const int w = std::max(1, r.right);
-    const int h = std::max(1, r.bottom);
+    const EdgeRect r = pagePictureRect(page, zoom);
+    const int w = std::max(1, r.Right);
+    const int h = std::max(1, r.Bottom);
     if (int64_t(w) * h > kMaxRenderPixels)
         throw VxError(QStringLiteral("La pagina è troppo grande per questo ingrandimento."));
     QImage image(w, h, QImage::Format_RGB32);

@@ -18,10 +18,10 @@ namespace preview {
 // The playback request DrawPage builds for page `pageIndex` played into
 // `dest` at `zoom` (another device than the panel: nothing is culled).
 PlaybackRequest pageRequest(const PreparedPageInfo& page, int pageIndex, double zoom,
-                            const Edges& dest);
+                            const EdgeRect& dest);
 
 // The picture rectangle of the page at `zoom`, with its top-left corner at 0.
-Edges pagePictureRect(const PreparedPageInfo& page, double zoom);
+EdgeRect pagePictureRect(const PreparedPageInfo& page, double zoom);
 
 // Largest image rendered (pixels); a larger page at that zoom is refused.
 inline constexpr int64_t kMaxRenderPixels = 200LL * 1000 * 1000;

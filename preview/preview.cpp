@@ -22,12 +22,12 @@ TvxPreview::~TvxPreview() {
     open.erase(std::remove(open.begin(), open.end(), this), open.end());
 }
 
-void TvxPreview::DrawPage(Canvas& dc, int pageIndex, const preview::Edges& rect) {
+void TvxPreview::DrawPage(Canvas& dc, int pageIndex, const EdgeRect& rect) {
     if (!report_ || !report_->PreparedPages || pageIndex < 0 ||
         pageIndex >= report_->PreparedPages->Count())
         return;
     emf::EmfPlayer player(report_->PreparedPages->Pages(pageIndex).Picture);
-    player.play(dc, QRectF(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top));
+    player.play(dc, QRectF(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top));
 }
 
 void TvxPreview::setReport(TvxReport* report) {

@@ -27,7 +27,7 @@ public:
 
     // Plays page `pageIndex` (from 0) of the shown report into `rect`
     // (edges; right and bottom exclusive) on `dc`.
-    virtual void DrawPage(Canvas& dc, int pageIndex, const preview::Edges& rect);
+    virtual void DrawPage(Canvas& dc, int pageIndex, const EdgeRect& rect);
 
     // The report shown: the caller's (ModalPreview) or a private copy.
     TvxReport* report() const { return report_; }

@@ -77,7 +77,7 @@ ScrollRange verticalFromTotal(int64_t total, int panelHeight) {
 } // namespace
 
 PaintPass layoutPaint(const std::vector<PageExtent>& pages, const ViewState& view,
-                      const Edges& clip, bool dryRun) {
+                      const EdgeRect& clip, bool dryRun) {
     PaintPass pass;
     int64_t y = kMargin - int64_t(view.vpos); // top of the current row
     int64_t total = kMargin;
@@ -94,12 +94,12 @@ PaintPass layoutPaint(const std::vector<PageExtent>& pages, const ViewState& vie
                 pass.pageFraction = s.h > 0 ? double(kMargin - y) / s.h : 0.0;
             }
             const int yi = int(clampCoordinate(y));
-            if (clip.bottom >= y && clip.top <= roundEven(s.h + double(y) + 1)) {
+            if (clip.Bottom >= y && clip.Top <= roundEven(s.h + double(y) + 1)) {
                 const int x = pageLeft(i, s.w, view) - view.hpos;
                 PagePlacement p;
                 p.index = i;
                 p.frame = {x, yi, roundEven(s.w + x + 1), roundEven(s.h + double(yi) + 1)};
-                p.picture = {p.frame.left, p.frame.top, p.frame.right - 1, p.frame.bottom - 1};
+                p.picture = {p.frame.Left, p.frame.Top, p.frame.Right - 1, p.frame.Bottom - 1};
                 p.sx = s.sx;
                 p.sy = s.sy;
                 pass.pages.push_back(p);
@@ -124,7 +124,7 @@ PaintPass layoutPaint(const std::vector<PageExtent>& pages, const ViewState& vie
 }
 
 ScrollRange verticalRange(const std::vector<PageExtent>& pages, const ViewState& view) {
-    return layoutPaint(pages, view, Edges{}, true).vertical;
+    return layoutPaint(pages, view, EdgeRect{}, true).vertical;
 }
 
 int rowsAbove(const std::vector<PageExtent>& pages, const ViewState& view, int page) {

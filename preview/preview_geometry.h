@@ -9,6 +9,7 @@
 // with ties to even, unless a function says otherwise.
 
 #include "platform/canvas.h"
+#include "platform/edge_rect.h"
 
 #include <QChar>
 #include <QString>
@@ -26,11 +27,11 @@ inline constexpr double PageUnitToPixel = 794.0 / 2100.0;
 
 namespace preview {
 
-inline constexpr int kMargin = 10;             // top and left margin, pixels
-inline constexpr int kRowGap = 12;             // gap between rows of pages
-inline constexpr int kCentring = 20;           // window-centring allowance
-inline constexpr int kShadow = 3;              // page shadow offset
-inline constexpr Color kPanelColor = 0xC0C0C0; // silver
+inline constexpr int kMargin = 10;            // top and left margin, pixels
+inline constexpr int kRowGap = 12;            // gap between rows of pages
+inline constexpr int kCentring = 20;          // window-centring allowance
+inline constexpr int kShadow = 3;             // page shadow offset
+inline constexpr Color kPanelColor{0xC0C0C0}; // silver
 // The horizontal bar is centred after a zoom change only when its range is
 // this small; a wider range goes back to 0.
 inline constexpr int kCentreScrollLimit = 70;
@@ -76,15 +77,6 @@ struct LargestPage {
 };
 LargestPage largestPage(const std::vector<PageExtent>& pages);
 
-// A rectangle by its GDI edges (right and bottom exclusive).
-struct Edges {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    bool operator==(const Edges&) const = default;
-};
-
 // The view the layout is computed for.
 struct ViewState {
     double zoom = 100.0;
@@ -101,8 +93,8 @@ struct ViewState {
 // bottom border lines).
 struct PagePlacement {
     int index = 0;
-    Edges frame;
-    Edges picture;
+    EdgeRect frame;
+    EdgeRect picture;
     double sx = 0;
     double sy = 0;
 };
@@ -126,7 +118,7 @@ struct PaintPass {
 // The paint of the panel over `clip` (panel pixels). A dry run computes only
 // the scroll ranges (no pages, top page or fraction).
 PaintPass layoutPaint(const std::vector<PageExtent>& pages, const ViewState& view,
-                      const Edges& clip, bool dryRun);
+                      const EdgeRect& clip, bool dryRun);
 
 // The scroll ranges alone (what a dry run sets).
 ScrollRange verticalRange(const std::vector<PageExtent>& pages, const ViewState& view);

@@ -49,7 +49,7 @@ QString printJobTitle(const QString& title) {
     return QStringLiteral("Corvina: ") + (title.isEmpty() ? QStringLiteral("Nessun nome") : title);
 }
 
-preview::Edges printDestination(const PageMetrics& m, bool useMargins) {
+EdgeRect printDestination(const PageMetrics& m, bool useMargins) {
     if (useMargins)
         return {-m.PhysOffsetX, -m.PhysOffsetY, m.PhysWidth - m.PhysOffsetX,
                 m.PhysHeight - m.PhysOffsetY};
@@ -57,7 +57,7 @@ preview::Edges printDestination(const PageMetrics& m, bool useMargins) {
 }
 
 void playPageForPrint(QPainter& painter, const PreparedPageInfo& page, int pageIndex,
-                      const preview::Edges& dest) {
+                      const EdgeRect& dest) {
     if (page.Picture.isNull())
         return;
     PainterCanvas canvas(painter);
@@ -87,8 +87,7 @@ public:
         if (painter_.isActive() && !printer_->newPage())
             throw VxError(QStringLiteral("Errore di stampa"));
     }
-    void drawPage(const PreparedPageInfo& page, int pageIndex,
-                  const preview::Edges& dest) override {
+    void drawPage(const PreparedPageInfo& page, int pageIndex, const EdgeRect& dest) override {
         if (!printer_)
             return;
         if (!painter_.isActive() && !painter_.begin(printer_.get()))

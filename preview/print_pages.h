@@ -38,12 +38,12 @@ QString printJobTitle(const QString& title);
 // Where a page goes in printer pixels (origin at the printable area): with
 // margins the whole sheet (the unprintable border is cut off), otherwise
 // fitted into the printable area.
-preview::Edges printDestination(const PageMetrics& m, bool useMargins);
+EdgeRect printDestination(const PageMetrics& m, bool useMargins);
 
 // Plays a prepared page into `dest` (device pixels of the painter) as a
 // printer gets it: every record replayed, fonts at their recorded size.
 void playPageForPrint(QPainter& painter, const PreparedPageInfo& page, int pageIndex,
-                      const preview::Edges& dest);
+                      const EdgeRect& dest);
 
 // The device a print run writes to.
 class PrintTarget {
@@ -54,8 +54,7 @@ public:
     // A further sheet in the open job.
     virtual void newSheet() = 0;
     // Plays page `pageIndex` into `dest` on the current sheet.
-    virtual void drawPage(const PreparedPageInfo& page, int pageIndex,
-                          const preview::Edges& dest) = 0;
+    virtual void drawPage(const PreparedPageInfo& page, int pageIndex, const EdgeRect& dest) = 0;
     virtual void endJob() = 0;
     // Cancels the open job (nothing more of it is printed).
     virtual void abortJob() = 0;

@@ -48,10 +48,6 @@ const QString kSaveTitle = QStringLiteral("Salva il report.");
 const QString kSaveVxpFilter = QStringLiteral("Report file (*.vxp)");
 const QString kSaveEmfFilter = QStringLiteral("Enhanced Meta File - File Grafico (*.emf)");
 
-QRect qrect(const Edges& e) {
-    return rectFromEdges(e.left, e.top, e.right, e.bottom);
-}
-
 // Keeps the process's current folder across a file dialog.
 class CurrentFolderGuard {
 public:
@@ -432,17 +428,16 @@ void TStandardPreview::paintPanel(QPaintEvent* event) {
     PainterCanvas canvas(painter);
     panelCanvas_ = &canvas;
     panelClip_ = clip;
-    const Edges clipEdges{clip.left(), clip.top(), clip.left() + clip.width(),
-                          clip.top() + clip.height()};
+    const EdgeRect clipEdges = EdgeRect::fromQRect(clip);
     const PaintPass pass = layoutPaint(pages_, viewState(), clipEdges, panel_->DryRun);
     const BrushSpec black{BrushStyle::Solid, kBlack, 0};
     for (const PagePlacement& p : pass.pages) {
         canvas.setBrush(BrushSpec{BrushStyle::Solid, kWhite, 0});
         canvas.setPen(PenSpec{PenStyle::Solid, 1, kBlack});
-        canvas.rectangle(qrect(p.frame));
-        const Edges& f = p.frame;
-        canvas.fillRect(rectFromEdges(f.right, f.top + kShadow, f.right + 1, f.bottom), black);
-        canvas.fillRect(rectFromEdges(f.left + kShadow, f.bottom, f.right + 1, f.bottom + 1),
+        canvas.rectangle(p.frame.toQRect());
+        const EdgeRect& f = p.frame;
+        canvas.fillRect(rectFromEdges(f.Right, f.Top + kShadow, f.Right + 1, f.Bottom), black);
+        canvas.fillRect(rectFromEdges(f.Left + kShadow, f.Bottom, f.Right + 1, f.Bottom + 1),
                         black);
         DrawPage(canvas, p.index, p.picture);
     }
@@ -466,7 +461,7 @@ void TStandardPreview::paintPanel(QPaintEvent* event) {
     }
 }
 
-void TStandardPreview::DrawPage(Canvas& dc, int pageIndex, const Edges& rect) {
+void TStandardPreview::DrawPage(Canvas& dc, int pageIndex, const EdgeRect& rect) {
     if (!report() || !report()->PreparedPages || pageIndex < 0 ||
         pageIndex >= report()->PreparedPages->Count())
         return;
@@ -499,12 +494,12 @@ Point TStandardPreview::PageOrigin(int pageIndex) const {
 void TStandardPreview::SetZoom(double z) {
     if (z != zoom_ && Found) {
         const double f = z / zoom_;
-        HitRect = {roundEven(HitRect.left * f), roundEven(HitRect.top * f),
-                   roundEven(HitRect.right * f), roundEven(HitRect.bottom * f)};
+        HitRect = {roundEven(HitRect.Left * f), roundEven(HitRect.Top * f),
+                   roundEven(HitRect.Right * f), roundEven(HitRect.Bottom * f)};
     }
     panel_->DryRun = true;
     zoom_ = z;
-    const PaintPass dry = layoutPaint(pages_, viewState(), Edges{}, true);
+    const PaintPass dry = layoutPaint(pages_, viewState(), EdgeRect{}, true);
     applyScrollRanges(dry.vertical, dry.horizontal);
     if (!panel_->KeepPosition && isVisible()) {
         ShowPage(currentPage_);
@@ -674,14 +669,14 @@ void TStandardPreview::SetFullScreen(bool on) {
     fullScreen_ = on;
 }
 
-Edges TStandardPreview::hitRectOnPanel() const {
+EdgeRect TStandardPreview::hitRectOnPanel() const {
     const Point o = PageOrigin(HitPage);
-    return {HitRect.left + o.x, HitRect.top + o.y, HitRect.right + o.x, HitRect.bottom + o.y};
+    return {HitRect.Left + o.x, HitRect.Top + o.y, HitRect.Right + o.x, HitRect.Bottom + o.y};
 }
 
 void TStandardPreview::TimerTimer() {
     ++BlinkCount;
-    const QRect r = qrect(hitRectOnPanel());
+    const QRect r = hitRectOnPanel().toQRect();
     panel_->update(r);
     if (BlinkCount >= kBlinkTicks) {
         Timer->stop();

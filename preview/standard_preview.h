@@ -57,7 +57,7 @@ public:
     explicit TStandardPreview(QWidget* parent = nullptr);
     ~TStandardPreview() override;
 
-    void DrawPage(Canvas& dc, int pageIndex, const preview::Edges& rect) override;
+    void DrawPage(Canvas& dc, int pageIndex, const EdgeRect& rect) override;
 
     // Operations of the window (buttons, keys, menu).
     virtual void OpenReport();
@@ -134,7 +134,7 @@ public:
     bool SearchPrevious = false;
     bool FromCurrentPage = false;
     QString SearchText;
-    preview::Edges HitRect; // panel pixels relative to the page's top-left corner
+    EdgeRect HitRect; // panel pixels relative to the page's top-left corner
     int HitPage = 0;
     int BlinkCount = 0;
     int RecordNumber = 0;
@@ -172,7 +172,7 @@ private:
     void repaintPageBoxes();
     void postUpdateZoomText();
     void guarded(const std::function<void()>& work);
-    preview::Edges hitRectOnPanel() const;
+    EdgeRect hitRectOnPanel() const;
 
     // Components.
     QWidget* StatusBar = nullptr;

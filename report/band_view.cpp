@@ -11,7 +11,7 @@ namespace {
 constexpr Color kButtonFace = rgb(192, 192, 192);
 constexpr Color kButtonShadow = rgb(128, 128, 128);
 constexpr Color kButtonHighlight = rgb(255, 255, 255);
-constexpr Color kSilver = 12632256; // grey: the same in either byte order
+constexpr Color kSilver{12632256}; // grey: the same in either byte order
 // The checker image is built for the visible band only; a larger band is
 // drawn with the image stretched rather than allocating without bound.
 constexpr int kMaxCheckerSide = 4096;
@@ -89,7 +89,8 @@ void TvxBandView::Draw(Canvas& c) {
         QImage checker(w, h, QImage::Format_RGB32);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
-                checker.setPixel(x, y, 0xFF000000u | (((x + y) % 2 == 0) ? kWhite : kSilver));
+                checker.setPixel(x, y,
+                                 0xFF000000u | (((x + y) % 2 == 0) ? kWhite : kSilver).value());
         c.drawImage(DrawRect.toQRect(), checker);
     }
     c.setPen(PenSpec{PenStyle::Solid, 1, kButtonFace});

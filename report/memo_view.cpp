@@ -80,11 +80,11 @@ void TvxMemoView::LoadFromStream(ByteReader& in) {
     Font.Name = ReadStringAsList(in);
     Font.Size = in.i32();
     Font.Style = in.u16();
-    Font.FontColor = Color(in.i32());
+    Font.FontColor = Color(uint32_t(in.i32()));
     Alignment = uint32_t(in.i32());
     HighlightStyle = in.u16();
-    HighlightFontColor = Color(in.i32());
-    HighlightFillColor = Color(in.i32());
+    HighlightFontColor = Color(uint32_t(in.i32()));
+    HighlightFillColor = Color(uint32_t(in.i32()));
     HighlightOn = ReadBool16(in);
     HighlightCondition = ReadStringAsList(in);
     if (FileVersion == 21)
@@ -96,11 +96,11 @@ void TvxMemoView::SaveToStream(ByteWriter& out) const {
     WriteStringAsList(out, Font.Name);
     out.i32(Font.Size);
     out.u16(Font.Style);
-    out.i32(int32_t(Font.FontColor));
+    out.i32(int32_t(Font.FontColor.value()));
     out.i32(int32_t(Alignment));
     out.u16(HighlightStyle);
-    out.i32(int32_t(HighlightFontColor));
-    out.i32(int32_t(HighlightFillColor));
+    out.i32(int32_t(HighlightFontColor.value()));
+    out.i32(int32_t(HighlightFillColor.value()));
     WriteBool16(out, HighlightOn);
     WriteStringAsList(out, HighlightCondition);
 }

@@ -5,6 +5,7 @@
 // engine's run-time geometry and the virtual operations in their slot order.
 
 #include "platform/canvas.h"
+#include "platform/edge_rect.h"
 #include "report/stream_helpers.h"
 
 #include <QRegion>
@@ -69,17 +70,6 @@ enum : uint16_t {
     frLeft = 4,
     frTop = 8,
     frAll = 15,
-};
-
-// A rectangle by its edges as GDI gives them (right and bottom exclusive
-// where drawn).
-struct EdgeRect {
-    int32_t Left = 0;
-    int32_t Top = 0;
-    int32_t Right = 0;
-    int32_t Bottom = 0;
-    QRect toQRect() const { return rectFromEdges(Left, Top, Right, Bottom); }
-    bool operator==(const EdgeRect&) const = default;
 };
 
 // One entry of the designer's context menu.

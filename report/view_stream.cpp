@@ -36,9 +36,9 @@ void TvxView::LoadFromStream(ByteReader& in) {
     Flags = in.u16();
     FrameLines = in.u16();
     FrameWidth = in.i32();
-    FrameColor = Color(in.i32());
+    FrameColor = Color(uint32_t(in.i32()));
     FrameStyle = in.u16();
-    FillColor = Color(in.i32());
+    FillColor = Color(uint32_t(in.i32()));
     FormatCode = in.i32();
     FormatText = ReadStringAsList(in);
     Lines = ReadStringList(in);
@@ -64,9 +64,9 @@ void TvxView::SaveToStream(ByteWriter& out) const {
     out.u16(Flags);
     out.u16(FrameLines);
     out.i32(FrameWidth);
-    out.i32(int32_t(FrameColor));
+    out.i32(int32_t(FrameColor.value()));
     out.u16(FrameStyle);
-    out.i32(int32_t(FillColor));
+    out.i32(int32_t(FillColor.value()));
     out.i32(FormatCode);
     WriteStringAsList(out, FormatText);
     WriteStringList(out, Lines);

@@ -110,13 +110,14 @@ void dumpObject(const TvxView& v, int index, int page, QTextStream& out) {
         else if (!v.FormatText.isEmpty())
             out << " condition " << quoted(v.FormatText);
     } else {
-        out << " frame " << v.FrameLines << " width " << v.FrameWidth << " color " << v.FrameColor
-            << " fill " << v.FillColor << " format " << v.FormatCode << " " << quoted(v.FormatText);
+        out << " frame " << v.FrameLines << " width " << v.FrameWidth << " color "
+            << v.FrameColor.value() << " fill " << v.FillColor.value() << " format " << v.FormatCode
+            << " " << quoted(v.FormatText);
     }
     out << " visible " << v.Visible;
     if (const auto* m = dynamic_cast<const TvxMemoView*>(&v))
         out << " font " << quoted(m->Font.Name) << " " << m->Font.Size << " " << m->Font.Style
-            << " " << m->Font.FontColor << " alignment " << m->Alignment << " highlight "
+            << " " << m->Font.FontColor.value() << " alignment " << m->Alignment << " highlight "
             << yesNo(m->HighlightOn) << " " << quoted(m->HighlightCondition);
     if (const auto* p = dynamic_cast<const TvxPictureView*>(&v))
         out << " picture " << int(p->Picture.kind) << " " << p->Picture.data.size() << " bytes";

@@ -402,7 +402,7 @@ void EmfPlayer::Impl::playGradient(const EmfRecord& rec) {
             std::vector<QPoint> tri;
             for (size_t k = 0; k < 3; ++k) {
                 const GradientVertex& v = g->vertices[g->indices[i + k]];
-                r += redOf(v.color), gr += greenOf(v.color), b += blueOf(v.color);
+                r += v.color.red(), gr += v.color.green(), b += v.color.blue();
                 tri.push_back(v.pos);
             }
             canvas->setBrush(BrushSpec{BrushStyle::Solid, rgb(r / 3, gr / 3, b / 3), 0});
@@ -418,9 +418,9 @@ void EmfPlayer::Impl::playGradient(const EmfRecord& rec) {
             QImage strip(horizontal ? kSteps : 1, horizontal ? 1 : kSteps, QImage::Format_RGB32);
             for (int s = 0; s < kSteps; ++s) {
                 auto mix = [&](int ca, int cb) { return ca + (cb - ca) * s / (kSteps - 1); };
-                const QRgb c = qRgb(mix(redOf(a.color), redOf(b.color)),
-                                    mix(greenOf(a.color), greenOf(b.color)),
-                                    mix(blueOf(a.color), blueOf(b.color)));
+                const QRgb c =
+                    qRgb(mix(a.color.red(), b.color.red()), mix(a.color.green(), b.color.green()),
+                         mix(a.color.blue(), b.color.blue()));
                 strip.setPixel(horizontal ? s : 0, horizontal ? 0 : s, c);
             }
             const QRect dest = QRect(a.pos, b.pos - QPoint(1, 1)).normalized();
@@ -506,7 +506,9 @@ void EmfPlayer::Impl::playBlt(const EmfRecord& rec) {
         img.invertPixels();
     if (transparent) {
         img = img.convertToFormat(QImage::Format_ARGB32);
-        const QRgb key = qRgb(redOf(b->rop), greenOf(b->rop), blueOf(b->rop));
+        const Color transparentColor(b->rop);
+        const QRgb key =
+            qRgb(transparentColor.red(), transparentColor.green(), transparentColor.blue());
         for (int y = 0; y < img.height(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
             for (int x = 0; x < img.width(); ++x)

@@ -53,7 +53,7 @@ void EmfPlayer::Impl::play(const EmfRecord& rec) {
         return playMapping(rec.type, r);
     case EMR_SETPIXELV: {
         const int x = clampCoord(r.i32()), y = clampCoord(r.i32());
-        const Color c = r.u32() & 0xFFFFFF;
+        const Color c = readColor(r);
         if (r.ok() && !st.inPath)
             canvas->fillRect(QRect(x, y, 1, 1), BrushSpec{BrushStyle::Solid, c, 0});
         return;
@@ -85,11 +85,11 @@ void EmfPlayer::Impl::play(const EmfRecord& rec) {
         canvas->setTextAlign(dc.textAlign & ~TextAlign::UpdateCP);
         return;
     case EMR_SETTEXTCOLOR:
-        dc.textColor = r.u32() & 0xFFFFFF;
+        dc.textColor = readColor(r);
         canvas->setTextColor(dc.textColor);
         return;
     case EMR_SETBKCOLOR:
-        dc.backgroundColor = r.u32() & 0xFFFFFF;
+        dc.backgroundColor = readColor(r);
         canvas->setBackgroundColor(dc.backgroundColor);
         return;
     case EMR_SETARCDIRECTION:

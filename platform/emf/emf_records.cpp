@@ -16,10 +16,6 @@ constexpr size_t kEmrTextSize = 40;
 // graphics mode, two scales).
 constexpr size_t kExtTextOutEmrTextOffset = 36;
 
-Color readColor(ByteReader& r) {
-    return r.u32() & 0xFFFFFF;
-}
-
 QPoint readPoint(ByteReader& r, bool points16) {
     if (points16) {
         const int x = r.i16();
@@ -157,6 +153,10 @@ bool readTextPrefix(ByteReader& r, TextRecord& t) {
 }
 
 } // namespace
+
+Color readColor(ByteReader& r) {
+    return Color(r.u32()).rgbOnly();
+}
 
 RectL readRectL(ByteReader& r) {
     RectL rc;

@@ -34,6 +34,8 @@ inline constexpr uint32_t kEtoPdy = 0x2000;
 inline constexpr uint32_t kEtoGlyphIndex = 0x10;
 
 RectL readRectL(ByteReader& r);
+// A COLORREF; the top byte (palette flags) is dropped.
+Color readColor(ByteReader& r);
 
 // Coordinates are limited to +-2^29 before they become QRects, whose edge
 // arithmetic (x + width - 1) must not overflow; no page comes near.

@@ -141,7 +141,7 @@ struct RecordingCanvas::Impl {
         w.out().u32(uint32_t(p.style));
         w.out().i32(p.width);
         w.out().i32(0);
-        w.out().u32(p.color & 0xFFFFFF);
+        w.out().u32(p.color.rgbOnly().value());
         w.endRecord();
     }
 
@@ -149,7 +149,7 @@ struct RecordingCanvas::Impl {
         w.beginRecord(EMR_CREATEBRUSHINDIRECT);
         w.out().u32(h);
         w.out().u32(uint32_t(b.style));
-        w.out().u32(b.color & 0xFFFFFF);
+        w.out().u32(b.color.rgbOnly().value());
         w.out().u32(b.hatch);
         w.endRecord();
     }
@@ -308,19 +308,19 @@ const FontSpec& RecordingCanvas::font() const {
 }
 
 void RecordingCanvas::setTextColor(Color color) {
-    color &= 0xFFFFFF;
+    color = color.rgbOnly();
     if (d_->finished || d_->s.textColor == color)
         return;
     d_->s.textColor = color;
-    d_->w.simpleRecord(EMR_SETTEXTCOLOR, {color});
+    d_->w.simpleRecord(EMR_SETTEXTCOLOR, {color.value()});
 }
 
 void RecordingCanvas::setBackgroundColor(Color color) {
-    color &= 0xFFFFFF;
+    color = color.rgbOnly();
     if (d_->finished || d_->s.backgroundColor == color)
         return;
     d_->s.backgroundColor = color;
-    d_->w.simpleRecord(EMR_SETBKCOLOR, {color});
+    d_->w.simpleRecord(EMR_SETBKCOLOR, {color.value()});
 }
 
 void RecordingCanvas::setBackgroundMode(BackgroundMode mode) {

@@ -153,7 +153,7 @@ TEST(EmfWriter, SelectsOnlyWhenTheObjectChanges) {
     const Rec create = ofType(recs, EMR_CREATEPEN).front();
     EXPECT_EQ(create.u32(4), uint32_t(PenStyle::Dash));
     EXPECT_EQ(create.i32(8), 2);
-    EXPECT_EQ(create.u32(16), rgb(1, 2, 3));
+    EXPECT_EQ(Color(create.u32(16)), rgb(1, 2, 3));
 }
 
 TEST(EmfWriter, NullAndPlainObjectsAreStockObjects) {

@@ -99,7 +99,7 @@ PlaybackRequest requestAt(double zoom, bool onPanel = false, QRect clip = QRect(
     r.sx = r.sy = zoom / 100.0;
     const int w = roundEven(794 * r.sx);
     const int h = roundEven(1123 * r.sy);
-    r.dest = Edges{0, 0, w, h};
+    r.dest = EdgeRect{0, 0, w, h};
     r.onPanel = onPanel;
     r.clip = clip;
     return r;
@@ -183,13 +183,14 @@ TEST(PagePlayback, CullingSkipsRecordsOutsideTheClipOnThePanelOnly) {
 
 TEST(PagePlayback, RecordVisibleCountsTouchingAndThePen) {
     const emf::RectL bounds{100, 100, 110, 110};
-    const Edges dest{0, 0, 794, 1123};
+    const EdgeRect dest{0, 0, 794, 1123};
     // Enlarged by 4: 96..114; the clip enlarged by 1.
     EXPECT_TRUE(recordVisible(QRect(0, 115, 794, 10), bounds, 1, 1, 1, dest)); // 114 touches 114
     EXPECT_FALSE(recordVisible(QRect(0, 116, 794, 10), bounds, 1, 1, 1, dest));
     EXPECT_TRUE(recordVisible(QRect(0, 116, 794, 10), bounds, 6, 1, 1, dest)); // + 3 for the pen
     // Scaled and offset into the destination.
-    EXPECT_TRUE(recordVisible(QRect(300, 300, 5, 5), bounds, 1, 2, 2, Edges{100, 100, 900, 900}));
+    EXPECT_TRUE(
+        recordVisible(QRect(300, 300, 5, 5), bounds, 1, 2, 2, EdgeRect{100, 100, 900, 900}));
 }
 
 TEST(PagePlayback, HitIsHighlightedOnOddBlinkCounts) {

@@ -20,7 +20,7 @@ ViewState view(double zoom, int w, int h, TPreviewZoomMode mode = zmPercent, int
     return s;
 }
 
-const Edges kEverything{-100000, -100000, 100000, 100000};
+const EdgeRect kEverything{-100000, -100000, 100000, 100000};
 
 TEST(PreviewGeometry, A4FrameAtHundredAndTwoHundredPercent) {
     struct Row {
@@ -31,11 +31,11 @@ TEST(PreviewGeometry, A4FrameAtHundredAndTwoHundredPercent) {
         const PaintPass pass = layoutPaint({kA4}, view(r.zoom, 2000, 3000), kEverything, false);
         ASSERT_EQ(pass.pages.size(), 1u) << r.zoom;
         const PagePlacement& p = pass.pages[0];
-        EXPECT_EQ(p.frame.right - p.frame.left, r.frameW) << r.zoom;
-        EXPECT_EQ(p.frame.bottom - p.frame.top, r.frameH) << r.zoom;
-        EXPECT_EQ(p.picture.right - p.picture.left, r.pictureW) << r.zoom;
-        EXPECT_EQ(p.picture.bottom - p.picture.top, r.pictureH) << r.zoom;
-        EXPECT_EQ(p.frame.top, kMargin);
+        EXPECT_EQ(p.frame.Right - p.frame.Left, r.frameW) << r.zoom;
+        EXPECT_EQ(p.frame.Bottom - p.frame.Top, r.frameH) << r.zoom;
+        EXPECT_EQ(p.picture.Right - p.picture.Left, r.pictureW) << r.zoom;
+        EXPECT_EQ(p.picture.Bottom - p.picture.Top, r.pictureH) << r.zoom;
+        EXPECT_EQ(p.frame.Top, kMargin);
         EXPECT_NEAR(p.sx, r.zoom / 100.0, 1e-9);
     }
 }
@@ -43,10 +43,10 @@ TEST(PreviewGeometry, A4FrameAtHundredAndTwoHundredPercent) {
 TEST(PreviewGeometry, PageIsCentredWhenNarrowerAndAtTheMarginWhenWider) {
     // Centred: round((W - (w + 20) - 2) / 2) + 10.
     PaintPass pass = layoutPaint({kA4}, view(100, 1000, 800), kEverything, false);
-    EXPECT_EQ(pass.pages[0].frame.left, (1000 - 814 - 2) / 2 + 10);
+    EXPECT_EQ(pass.pages[0].frame.Left, (1000 - 814 - 2) / 2 + 10);
     // Wider than the panel: x = 10 - horizontal position.
     pass = layoutPaint({kA4}, view(100, 500, 800, zmPercent, 0, 37), kEverything, false);
-    EXPECT_EQ(pass.pages[0].frame.left, 10 - 37);
+    EXPECT_EQ(pass.pages[0].frame.Left, 10 - 37);
     // Horizontal range = round(widest x zoom / 100) - W + 20.
     EXPECT_EQ(pass.horizontal, (ScrollRange{794 - 500 + 20, true}));
     EXPECT_EQ(horizontalRange(view(100, 794, 800)), (ScrollRange{0, false}));
@@ -69,12 +69,12 @@ TEST(PreviewGeometry, TwoPagesWithAnOddCount) {
     ASSERT_EQ(pass.pages.size(), 5u);
     const double w = 397.0;
     // Even indexes in the left half, odd ones in the right half.
-    EXPECT_EQ(pass.pages[0].frame.left, roundEven((500 - w - 2) / 2));
-    EXPECT_EQ(pass.pages[1].frame.left, roundEven((500 - w - 2) / 2 + 500));
-    EXPECT_EQ(pass.pages[4].frame.left, pass.pages[0].frame.left); // last row: one page, left half
-    EXPECT_EQ(pass.pages[0].frame.top, pass.pages[1].frame.top);
-    EXPECT_EQ(pass.pages[2].frame.top, pass.pages[0].frame.top + 561 + 12);
-    EXPECT_EQ(pass.pages[4].frame.top, pass.pages[0].frame.top + 2 * (561 + 12));
+    EXPECT_EQ(pass.pages[0].frame.Left, roundEven((500 - w - 2) / 2));
+    EXPECT_EQ(pass.pages[1].frame.Left, roundEven((500 - w - 2) / 2 + 500));
+    EXPECT_EQ(pass.pages[4].frame.Left, pass.pages[0].frame.Left); // last row: one page, left half
+    EXPECT_EQ(pass.pages[0].frame.Top, pass.pages[1].frame.Top);
+    EXPECT_EQ(pass.pages[2].frame.Top, pass.pages[0].frame.Top + 561 + 12);
+    EXPECT_EQ(pass.pages[4].frame.Top, pass.pages[0].frame.Top + 2 * (561 + 12));
     // Rows above: pages 1-2 -> 0, 3-4 -> one row, 5 -> two rows.
     EXPECT_EQ(rowsAbove(pages, v, 2), 0);
     EXPECT_EQ(rowsAbove(pages, v, 3), 573);
@@ -91,8 +91,8 @@ TEST(PreviewGeometry, TopPageAndFraction) {
     ASSERT_TRUE(pass.hasFraction);
     EXPECT_NEAR(pass.pageFraction, 100.0 / (2970 * 794.0 / 2100.0), 1e-12);
     // The fraction does not depend on the repainted strip.
-    pass =
-        layoutPaint(pages, view(100, 1000, 800, zmPercent, 1235), Edges{0, 790, 1000, 800}, false);
+    pass = layoutPaint(pages, view(100, 1000, 800, zmPercent, 1235), EdgeRect{0, 790, 1000, 800},
+                       false);
     EXPECT_NEAR(pass.pageFraction, 100.0 / (2970 * 794.0 / 2100.0), 1e-12);
     // Two pages: the row's left page; the lone last page is itself.
     const ViewState two = view(50, 1000, 700, zmTwoPages, 573);
@@ -107,7 +107,7 @@ TEST(PreviewGeometry, TopPageAndFraction) {
 TEST(PreviewGeometry, OnlyPagesMeetingTheClipAreDrawn) {
     const std::vector<PageExtent> pages(4, kA4);
     const PaintPass pass =
-        layoutPaint(pages, view(100, 1000, 800, zmPercent, 1135), Edges{0, 0, 1000, 20}, false);
+        layoutPaint(pages, view(100, 1000, 800, zmPercent, 1135), EdgeRect{0, 0, 1000, 20}, false);
     ASSERT_EQ(pass.pages.size(), 1u);
     EXPECT_EQ(pass.pages[0].index, 1);
 }

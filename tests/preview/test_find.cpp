@@ -344,7 +344,7 @@ TEST_F(FindInPreview, HitIsShownBlinkingThenNextAndPreviousStep) {
     const auto first =
         preview::findAll(*report->PreparedPages, QStringLiteral("totale"), false, true);
     EXPECT_EQ(w.RecordNumber, int(first[0].recordNumber));
-    EXPECT_LT(w.HitRect.left, w.HitRect.right);
+    EXPECT_LT(w.HitRect.Left, w.HitRect.Right);
     // Remembered: "Successivo" now available, the text in the history.
     EXPECT_TRUE(findSettings().NextEnabled);
     EXPECT_FALSE(findSettings().PreviousEnabled);
@@ -358,7 +358,7 @@ TEST_F(FindInPreview, HitIsShownBlinkingThenNextAndPreviousStep) {
     EXPECT_EQ(w.HitPage, 1);
     // Centred vertically in the panel (the scroll range allows it here).
     const preview::Point o = w.PageOrigin(w.HitPage);
-    EXPECT_NEAR(o.y + (w.HitRect.top + w.HitRect.bottom) / 2, w.paintPanel()->height() / 2, 2);
+    EXPECT_NEAR(o.y + (w.HitRect.Top + w.HitRect.Bottom) / 2, w.paintPanel()->height() / 2, 2);
     EXPECT_TRUE(findSettings().PreviousEnabled);
 
     find([](TFindForm& f) { f.FindPrevious->setChecked(true); });

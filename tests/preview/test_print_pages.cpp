@@ -61,7 +61,7 @@ public:
     std::vector<QString> events;
     std::vector<int> pages;
     std::vector<QString> titles;
-    std::vector<preview::Edges> rects;
+    std::vector<EdgeRect> rects;
     std::function<void(int pageIndex)> onPage;
 
     void beginJob(const QString& title) override {
@@ -70,7 +70,7 @@ public:
         events.push_back(QStringLiteral("job %1/%2").arg(s.PaperSize).arg(s.Orientation));
     }
     void newSheet() override { events.push_back(QStringLiteral("sheet")); }
-    void drawPage(const PreparedPageInfo&, int k, const preview::Edges& dest) override {
+    void drawPage(const PreparedPageInfo&, int k, const EdgeRect& dest) override {
         events.push_back(QStringLiteral("p%1").arg(k + 1));
         pages.push_back(k + 1);
         rects.push_back(dest);
@@ -145,16 +145,16 @@ TEST(PrintDestination, MarginsCoverTheSheetOtherwiseThePrintableArea) {
     m.PhysOffsetY = 120;
     m.PhysPrintWidth = 4660;
     m.PhysPrintHeight = 6776;
-    const preview::Edges withMargins = printDestination(m, true);
-    EXPECT_EQ(withMargins.left, -150);
-    EXPECT_EQ(withMargins.top, -120);
-    EXPECT_EQ(withMargins.right, 4810);
-    EXPECT_EQ(withMargins.bottom, 6896);
-    const preview::Edges fitted = printDestination(m, false);
-    EXPECT_EQ(fitted.left, 0);
-    EXPECT_EQ(fitted.top, 0);
-    EXPECT_EQ(fitted.right, 4660);
-    EXPECT_EQ(fitted.bottom, 6776);
+    const EdgeRect withMargins = printDestination(m, true);
+    EXPECT_EQ(withMargins.Left, -150);
+    EXPECT_EQ(withMargins.Top, -120);
+    EXPECT_EQ(withMargins.Right, 4810);
+    EXPECT_EQ(withMargins.Bottom, 6896);
+    const EdgeRect fitted = printDestination(m, false);
+    EXPECT_EQ(fitted.Left, 0);
+    EXPECT_EQ(fitted.Top, 0);
+    EXPECT_EQ(fitted.Right, 4660);
+    EXPECT_EQ(fitted.Bottom, 6776);
 }
 
 TEST_F(PrintPagesTest, CollatedCopiesWithProgressPageNumbersThenPercentages) {
@@ -242,13 +242,13 @@ TEST_F(PrintPagesTest, PagesPlacedWithAndWithoutMargins) {
     ASSERT_EQ(rec.rects.size(), 2u);
     const int w = int(210 / 25.4 * 600 + 0.5);
     const int h = int(297 / 25.4 * 600 + 0.5);
-    EXPECT_EQ(rec.rects[0].left, -150);
-    EXPECT_EQ(rec.rects[0].top, -150);
-    EXPECT_EQ(rec.rects[0].right, w - 150);
-    EXPECT_EQ(rec.rects[0].bottom, h - 150);
-    EXPECT_EQ(rec.rects[1].left, 0);
-    EXPECT_EQ(rec.rects[1].right, w - 300);
-    EXPECT_EQ(rec.rects[1].bottom, h - 300);
+    EXPECT_EQ(rec.rects[0].Left, -150);
+    EXPECT_EQ(rec.rects[0].Top, -150);
+    EXPECT_EQ(rec.rects[0].Right, w - 150);
+    EXPECT_EQ(rec.rects[0].Bottom, h - 150);
+    EXPECT_EQ(rec.rects[1].Left, 0);
+    EXPECT_EQ(rec.rects[1].Right, w - 300);
+    EXPECT_EQ(rec.rects[1].Bottom, h - 300);
     // The page's metrics are refreshed for the printer.
     EXPECT_EQ(report->PreparedPages->Pages(1).PageMetrics.PhysOffsetX, 150);
 }
@@ -298,7 +298,7 @@ TEST_F(PrintPagesTest, ProgressWindowRunsTheJobAndItsCancelButtonStopsIt) {
         std::vector<QString>* out;
         void beginJob(const QString& t) override { r->beginJob(t); }
         void newSheet() override { r->newSheet(); }
-        void drawPage(const PreparedPageInfo& p, int k, const preview::Edges& d) override {
+        void drawPage(const PreparedPageInfo& p, int k, const EdgeRect& d) override {
             r->drawPage(p, k, d);
         }
         void endJob() override { r->endJob(); }

@@ -46,11 +46,11 @@ public:
     int dpiY() const override { return 96; }
     void setPen(const PenSpec& p) override {
         pen_ = p;
-        calls << QStringLiteral("pen %1 %2").arg(p.width).arg(p.color);
+        calls << QStringLiteral("pen %1 %2").arg(p.width).arg(p.color.value());
     }
     void setBrush(const BrushSpec& b) override {
         brush_ = b;
-        calls << QStringLiteral("brush %1 %2").arg(int(b.style)).arg(b.color);
+        calls << QStringLiteral("brush %1 %2").arg(int(b.style)).arg(b.color.value());
     }
     void setFont(const FontSpec& f) override { font_ = f; }
     const PenSpec& pen() const override { return pen_; }
@@ -80,7 +80,7 @@ public:
     }
     void rectangle(const QRect& r) override { calls << QStringLiteral("rect ") + edges(r); }
     void fillRect(const QRect& r, const BrushSpec& b) override {
-        calls << QStringLiteral("fill %1 %2").arg(edges(r)).arg(b.color);
+        calls << QStringLiteral("fill %1 %2").arg(edges(r)).arg(b.color.value());
     }
     void ellipse(const QRect&) override {}
     void roundRect(const QRect&, int, int) override {}

@@ -64,7 +64,7 @@ TEST_F(ModelView, FrameLinesDrawInTheFixedOrder) {
     for (const Row& row : rows) {
         TvxMemoView v(nullptr);
         place(v, row.lines, 2);
-        v.FrameColor = 255;
+        v.FrameColor = Color(255);
         CallRecorder canvas;
         v.SetCanvas(&canvas);
         v.DrawFrameLines();
@@ -113,7 +113,7 @@ TEST_F(ModelView, FillBackgroundRules) {
     v.FillBackground(); // printing without colour: nothing
     EXPECT_TRUE(canvas.calls.isEmpty());
 
-    v.FillColor = 255;
+    v.FillColor = Color(255);
     v.FillBackground(); // printing: the whole object
     EXPECT_TRUE(canvas.calls.contains("fill 10 20 110 70 255"));
 

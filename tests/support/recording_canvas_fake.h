@@ -59,7 +59,7 @@ public:
     }
     void rectangle(const QRect& r) override { add(QStringLiteral("rectangle ") + rect(r)); }
     void fillRect(const QRect& r, const BrushSpec& b) override {
-        add(QStringLiteral("fillRect %1 #%2").arg(rect(r)).arg(b.color, 6, 16, QChar('0')));
+        add(QStringLiteral("fillRect %1 #%2").arg(rect(r)).arg(b.color.value(), 6, 16, QChar('0')));
     }
     void ellipse(const QRect& r) override { add(QStringLiteral("ellipse ") + rect(r)); }
     void roundRect(const QRect& r, int w, int h) override {
