@@ -57,8 +57,8 @@ void encodeEan8(const QString& text, const BarcodeOptions& o, BarcodeEncoding& o
 }
 
 void encodeEan13(const QString& text, const BarcodeOptions& o, BarcodeEncoding& out) {
-    const QString t = o.Checksum ? AddCheckDigit(FillTo(text, 12), o.CheckSumMethod)
-                                 : FillTo(text, 13);
+    const QString t =
+        o.Checksum ? AddCheckDigit(FillTo(text, 12), o.CheckSumMethod) : FillTo(text, 13);
     if (t.size() != 13)
         throwBadLength(QStringLiteral("EAN13"));
     out.CodeText = displayed(t, addsCheck(o), o);
@@ -157,8 +157,8 @@ void encodeUpcSupp5(const QString& text, [[maybe_unused]] const BarcodeOptions& 
     const QString t = FillTo(text, 5);
     if (t.size() != 5)
         throwBadLength(QStringLiteral("UPC Supp5"));
-    const int sum = 3 * (digitAt(t, 0) + digitAt(t, 2) + digitAt(t, 4)) +
-                    9 * (digitAt(t, 1) + digitAt(t, 3));
+    const int sum =
+        3 * (digitAt(t, 0) + digitAt(t, 2) + digitAt(t, 4)) + 9 * (digitAt(t, 1) + digitAt(t, 3));
     const char* parity = kUpcEParity[sum % 10] + 1;
     out.CodeText = t;
     std::string& e = out.Elements;

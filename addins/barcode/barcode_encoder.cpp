@@ -10,11 +10,29 @@ namespace vx {
 namespace {
 
 constexpr std::array<const char*, kBarcodeTypeCount> kTypeNames = {
-    "2 5 interleaved", "2 5 industrial", "2 5 matrix", "Code39",    "Code39 Extended",
-    "Code128A",        "Code128B",       "Code128C",   "Code93",    "Code93 Extended",
-    "MSI",             "PostNet",        "Codebar",    "EAN8",      "EAN13",
-    "UPC A",           "UPC E0",         "UPC E1",     "UPC Supp2", "UPC Supp5",
-    "EAN128A",         "EAN128B",        "EAN128C",
+    "2 5 interleaved",
+    "2 5 industrial",
+    "2 5 matrix",
+    "Code39",
+    "Code39 Extended",
+    "Code128A",
+    "Code128B",
+    "Code128C",
+    "Code93",
+    "Code93 Extended",
+    "MSI",
+    "PostNet",
+    "Codebar",
+    "EAN8",
+    "EAN13",
+    "UPC A",
+    "UPC E0",
+    "UPC E1",
+    "UPC Supp2",
+    "UPC Supp5",
+    "EAN128A",
+    "EAN128B",
+    "EAN128C",
 };
 
 bool isAsciiDigit(QChar c) {

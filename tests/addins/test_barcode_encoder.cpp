@@ -98,23 +98,55 @@ struct ElementCase {
 // 'A' short bars), from the published patterns.
 const ElementCase kElementCases[] = {
     // start 0000 as n n n n; 1 = wnnnw (bars), 2 = nwnnw (spaces); stop w n n
-    {"i2of5_pair", bcCode_2_5_interleaved, "12", "5050" "6051505061" "605"},
+    {"i2of5_pair", bcCode_2_5_interleaved, "12",
+     "5050"
+     "6051505061"
+     "605"},
     // frame bar; 1 = ..|| ; correction 9 = |.|.. ; frame bar
-    {"postnet_with_correction", bcCodePostNet, "1", "51" "A1A1A15151" "51A151A1A1" "5"},
+    {"postnet_with_correction", bcCodePostNet, "1",
+     "51"
+     "A1A1A15151"
+     "51A151A1A1"
+     "5"},
     // 1234567: doubling 7,5,3,1 from the right gives 5+1+6+2, plus 6+4+2: 26 -> 4
     {"msi_odd_length_check", bcCodeMSI, "1234567",
-     "60" "51515160" "51516051" "51516060" "51605151" "51605160" "51606051" "51606060"
-     "51605151" "515"},
+     "60"
+     "51515160"
+     "51516051"
+     "51516060"
+     "51605151"
+     "51605160"
+     "51606051"
+     "51606060"
+     "51605151"
+     "515"},
     // 12 mod 4 = 0: both digits odd (L): 2221 and 2122, space first
-    {"supp2_ll", bcCodeUPC_Supp2, "12", "506" "1615" "05" "1516"},
+    {"supp2_ll", bcCodeUPC_Supp2, "12",
+     "506"
+     "1615"
+     "05"
+     "1516"},
     // 13 mod 4 = 1: L then G (3 is 1411 in L, 1141 reversed bar-first widths in G)
-    {"supp2_lg", bcCodeUPC_Supp2, "13", "506" "1615" "05" "0535"},
+    {"supp2_lg", bcCodeUPC_Supp2, "13",
+     "506"
+     "1615"
+     "05"
+     "0535"},
     // start B 211214, comma = value 12 = 112232, check (104 + 12) mod 103 = 13
     // = 122132, stop 2331112
-    {"code128b_comma", bcCode128B, ",", "605153" "506171" "516071" "6270506"},
+    {"code128b_comma", bcCode128B, ",",
+     "605153"
+     "506171"
+     "516071"
+     "6270506"},
     // start C, values 1 23 45; sum 105 + 1 + 46 + 135 = 287 mod 103 = 81 = 121142
     {"code128c_pairs", bcCode128C, "12345",
-     "605171" "616061" "706070" "507062" "515081" "6270506"},
+     "605171"
+     "616061"
+     "706070"
+     "507062"
+     "515081"
+     "6270506"},
 };
 
 class BarcodeElements : public testing::TestWithParam<ElementCase> {};
@@ -135,17 +167,17 @@ TEST(BarcodeWidths, RatioRangePerSymbology) {
         ElementWidths widths;
     };
     const Case cases[] = {
-        {bcCodeEAN13, 1, 1.0, {1, 2, 3, 4}},     // raised to 2
-        {bcCode39, 1, 1.5, {1, 2, 3, 4}},        // raised to 2
-        {bcCode39, 2, 2.5, {2, 5, 7, 10}},       // 5 x 3 div 2 = 7
-        {bcCode39, 1, 9.0, {1, 3, 4, 6}},        // lowered to 3
+        {bcCodeEAN13, 1, 1.0, {1, 2, 3, 4}},       // raised to 2
+        {bcCode39, 1, 1.5, {1, 2, 3, 4}},          // raised to 2
+        {bcCode39, 2, 2.5, {2, 5, 7, 10}},         // 5 x 3 div 2 = 7
+        {bcCode39, 1, 9.0, {1, 3, 4, 6}},          // lowered to 3
         {bcCode_2_5_matrix, 2, 2.0, {2, 4, 6, 8}}, // 2.25 x 2 = 4.5 rounds to even 4
         {bcCode_2_5_matrix, 1, 2.5, {1, 2, 3, 4}}, // 2.5 rounds to even 2
-        {bcCode128B, 1, 1.0, {1, 2, 3, 4}},      // whole modules whatever the ratio
+        {bcCode128B, 1, 1.0, {1, 2, 3, 4}},        // whole modules whatever the ratio
         {bcCode93, 3, 2.9, {3, 6, 9, 12}},
-        {bcCodeMSI, 1, 1.0, {1, 2, 3, 4}},       // 0 and 1 bits must differ
-        {bcCodePostNet, 2, 1.0, {2, 2, 3, 4}},   // spaces as wide as the bars
-        {bcCodePostNet, 1, -5.0, {1, 1, 1, 2}},  // a hostile ratio
+        {bcCodeMSI, 1, 1.0, {1, 2, 3, 4}},      // 0 and 1 bits must differ
+        {bcCodePostNet, 2, 1.0, {2, 2, 3, 4}},  // spaces as wide as the bars
+        {bcCodePostNet, 1, -5.0, {1, 1, 1, 2}}, // a hostile ratio
         {bcCode39, 1, std::nan(""), {1, 2, 3, 4}},
     };
     for (const Case& c : cases)
@@ -155,8 +187,7 @@ TEST(BarcodeWidths, RatioRangePerSymbology) {
 
 TEST(BarcodeWidths, Ean13Is95Modules) {
     const BarcodeEncoding e = encode(bcCodeEAN13, QStringLiteral("400638133393"), true);
-    EXPECT_EQ(ElementsWidth(e.Elements, ComputeElementWidths(bcCodeEAN13, 1, 2.0), "TBarcode"),
-              95);
+    EXPECT_EQ(ElementsWidth(e.Elements, ComputeElementWidths(bcCodeEAN13, 1, 2.0), "TBarcode"), 95);
     EXPECT_EQ(ElementsWidth(e.Elements, ComputeElementWidths(bcCodeEAN13, 3, 2.0), "TBarcode"),
               285);
 }
@@ -175,8 +206,7 @@ const ErrorCase kErrorCases[] = {
     {"ean8_too_long", bcCodeEAN8, "123456789", false, "Lunghezza del testo errata (EAN8)"},
     {"upca_too_long", bcCodeUPC_A, "1234567890123", true, "Lunghezza del testo errata (UPC A)"},
     {"upce_too_long", bcCodeUPC_E0, "12345678", false, "Lunghezza del testo errata (UPC E0)"},
-    {"supp5_too_long", bcCodeUPC_Supp5, "123456", false,
-     "Lunghezza del testo errata (UPC Supp5)"},
+    {"supp5_too_long", bcCodeUPC_Supp5, "123456", false, "Lunghezza del testo errata (UPC Supp5)"},
     {"code93_lowercase", bcCode93, "abc", false, "TBarcode: Code93 dati errati Data <abc>"},
     {"code93ext_beyond_ascii", bcCode93Extended, QString::fromUtf8("è"), false,
      "TBarcode: Code93 dati errati Data <è>"},
