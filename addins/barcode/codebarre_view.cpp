@@ -140,7 +140,8 @@ void TvxCodeBarreView::drawCodeText(Canvas& c, const QString& text) {
     int64_t before = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const double x = double(before) + double(i) * spacing + DrawRect.Left;
-        c.textOut(int(std::nearbyint(x)) + 1, DrawRect.Top, text.mid(i, 1));
+        c.textOut(int(std::nearbyint(x)) + 1, DrawRect.Top, text.mid(i, 1), 0, QRect(),
+                  {advances[size_t(i)]});
         before += advances[size_t(i)];
     }
 }
