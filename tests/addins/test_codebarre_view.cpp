@@ -4,6 +4,10 @@
 
 #include "platform/errors.h"
 #include "report/addin_registry.h"
+#include "report/page.h"
+#include "report/pages.h"
+#include "report/printer_settings.h"
+#include "report/report.h"
 #include "report/view.h"
 #include "tests/support/recording_canvas_fake.h"
 
@@ -72,6 +76,34 @@ TEST_F(CodeBarreView, RegisteredWithItsHintAndMadeByTheFactory) {
     ASSERT_NE(dynamic_cast<TvxCodeBarreView*>(v.get()), nullptr);
     EXPECT_EQ(v->ObjectType, otAddIn);
     restoreAddInObjectsForTest(std::move(saved));
+}
+
+TEST_F(CodeBarreView, TemplateWithABarcodeLoadsBack) {
+    auto savedRows = takeAddInObjectsForTest();
+    RegisterBarcodeAddIn();
+    auto savedPrinter = ReplacePrinterSettings(std::make_unique<TPrinterSettings>(nullptr));
+    {
+        TvxReport report;
+        auto v = std::make_unique<TvxCodeBarreView>(&report);
+        v->BarType = bcCodeUPC_E1;
+        v->BarShowText = 0;
+        v->Lines = QStringList{QStringLiteral("[Articoli.Codice]")};
+        report.Pages->Pages(0).Objects.push_back(std::move(v));
+        const QByteArray bytes = report.SaveToBytes();
+        TvxReport loaded;
+        loaded.LoadFromBytes(bytes);
+        ASSERT_EQ(loaded.Pages->Pages(0).Objects.size(), 1u);
+        const auto* b =
+            dynamic_cast<const TvxCodeBarreView*>(loaded.Pages->Pages(0).Objects[0].get());
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(b->ObjectType, otAddIn);
+        EXPECT_EQ(b->Name, QStringLiteral("CodeBarre1"));
+        EXPECT_EQ(b->BarType, bcCodeUPC_E1);
+        EXPECT_EQ(b->BarShowText, 0);
+        EXPECT_EQ(b->Lines, QStringList{QStringLiteral("[Articoli.Codice]")});
+    }
+    ReplacePrinterSettings(std::move(savedPrinter));
+    restoreAddInObjectsForTest(std::move(savedRows));
 }
 
 TEST_F(CodeBarreView, SizesItselfToTheBarsAndSpreadsTheText) {
