@@ -30,6 +30,19 @@ QString displayed(const QString& digits, bool checkAdded, const BarcodeOptions& 
     return checkAdded && !o.ShowCheckSumText ? digits.chopped(1) : digits;
 }
 
+// Guard, the first half of the digits in set L, centre guard, the second
+// half in set R, guard (EAN-8 and UPC-A).
+void appendHalves(std::string& e, const QString& t) {
+    const qsizetype half = t.size() / 2;
+    e = "505";
+    for (qsizetype i = 0; i < half; ++i)
+        appendL(e, digitAt(t, i));
+    e += "05050";
+    for (qsizetype i = half; i < t.size(); ++i)
+        appendR(e, digitAt(t, i));
+    e += "505";
+}
+
 // With the check option the last digit is the computed one.
 bool addsCheck(const BarcodeOptions& o) {
     return o.Checksum && o.CheckSumMethod == csmModulo10;
@@ -46,14 +59,7 @@ void encodeEan8(const QString& text, const BarcodeOptions& o, BarcodeEncoding& o
     if (t.size() != 8)
         throwBadLength(QStringLiteral("EAN8"));
     out.CodeText = displayed(t, addsCheck(o), o);
-    std::string& e = out.Elements;
-    e = "505";
-    for (int i = 0; i < 4; ++i)
-        appendL(e, digitAt(t, i));
-    e += "05050";
-    for (int i = 4; i < 8; ++i)
-        appendR(e, digitAt(t, i));
-    e += "505";
+    appendHalves(out.Elements, t);
 }
 
 void encodeEan13(const QString& text, const BarcodeOptions& o, BarcodeEncoding& out) {
@@ -92,14 +98,7 @@ void encodeUpcA(const QString& text, const BarcodeOptions& o, BarcodeEncoding& o
     if (t.size() != 12)
         throwBadLength(QStringLiteral("UPC A"));
     out.CodeText = displayed(t, addsCheck(o), o);
-    std::string& e = out.Elements;
-    e = "505";
-    for (int i = 0; i < 6; ++i)
-        appendL(e, digitAt(t, i));
-    e += "05050";
-    for (int i = 6; i < 12; ++i)
-        appendR(e, digitAt(t, i));
-    e += "505";
+    appendHalves(out.Elements, t);
 }
 
 int UpcECheckDigit(QStringView six, int numberSystem) {
