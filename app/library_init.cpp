@@ -1,5 +1,7 @@
 #include "app/library_init.h"
 
+#include "addins/ole/ole_view.h"
+#include "addins/richtext/rich_view.h"
 #include "platform/message_box.h"
 #include "preview/find_form.h"
 #include "preview/pdf_export.h"
@@ -36,6 +38,11 @@ void initLibrary() {
     // 4. Registries: name resolution for expressions; add-in object classes
     //    and the engine's hooks join here as those layers provide them.
     InstallNameResolution();
+
+    // 5. Add-in object classes, in their order of registration: framed text,
+    //    OLE, chart, barcode, shape, rich text.
+    RegisterOleAddIn();
+    RegisterRichTextAddIn();
 }
 
 } // namespace vx
