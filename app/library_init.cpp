@@ -1,5 +1,6 @@
 #include "app/library_init.h"
 
+#include "addins/barcode/codebarre_view.h"
 #include "addins/ole/ole_view.h"
 #include "addins/richtext/rich_view.h"
 #include "platform/message_box.h"
@@ -42,6 +43,7 @@ void initLibrary() {
     // 5. Add-in object classes, in their order of registration: framed text,
     //    OLE, chart, barcode, shape, rich text.
     RegisterOleAddIn();
+    RegisterBarcodeAddIn();
     RegisterRichTextAddIn();
 }
 
