@@ -40,8 +40,11 @@ void initLibrary() {
     //    and the engine's hooks join here as those layers provide them.
     InstallNameResolution();
 
-    // 5. Add-in object classes, in their order of registration: framed text,
-    //    OLE, chart, barcode, shape, rich text.
+    // 5. Add-in object classes.
+    RegisterAddIns();
+}
+
+void RegisterAddIns() {
     RegisterOleAddIn();
     RegisterBarcodeAddIn();
     RegisterRichTextAddIn();
