@@ -86,10 +86,10 @@ void playPageForPrint(QPainter& painter, const PreparedPageInfo& page, int pageI
     const double kx = device ? device->logicalDpiX() / 96.0 : 0;
     const double ky = device ? device->logicalDpiY() / 96.0 : 0;
     PainterCanvas canvas(painter);
-    if (sameSizeAtScale(dest.right - dest.left, frame.width(), kx) &&
-        sameSizeAtScale(dest.bottom - dest.top, frame.height(), ky)) {
+    if (sameSizeAtScale(dest.Right - dest.Left, frame.width(), kx) &&
+        sameSizeAtScale(dest.Bottom - dest.Top, frame.height(), ky)) {
         canvas.setWorldTransform(QTransform::fromScale(kx, ky) *
-                                 QTransform::fromTranslate(dest.left, dest.top));
+                                 QTransform::fromTranslate(dest.Left, dest.Top));
         req.dest = {0, 0, int(std::lround(frame.width())), int(std::lround(frame.height()))};
     }
     preview::playPage(canvas, page.Picture, req);

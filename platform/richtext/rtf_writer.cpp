@@ -66,8 +66,8 @@ private:
             return;
         out_ += "{\\colortbl ;";
         for (Color c : colors_)
-            out_ += "\\red" + QByteArray::number(redOf(c)) + "\\green" +
-                    QByteArray::number(greenOf(c)) + "\\blue" + QByteArray::number(blueOf(c)) + ";";
+            out_ += "\\red" + QByteArray::number(c.red()) + "\\green" +
+                    QByteArray::number(c.green()) + "\\blue" + QByteArray::number(c.blue()) + ";";
         out_ += "}\r\n";
     }
 

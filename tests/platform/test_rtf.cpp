@@ -32,9 +32,9 @@ QString runs(const Document& d) {
         s += f.strike ? "/s" : "";
         if (f.color != kBlack)
             s += QStringLiteral("/%1.%2.%3")
-                     .arg(redOf(f.color))
-                     .arg(greenOf(f.color))
-                     .arg(blueOf(f.color));
+                     .arg(f.color.red())
+                     .arg(f.color.green())
+                     .arg(f.color.blue());
         out << s;
         pos += r.length;
     }
