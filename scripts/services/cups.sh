@@ -53,6 +53,8 @@ BrowseLocalProtocols none
 DefaultShared No
 WebInterface No
 DefaultAuthType None
+# A job whose conversion fails ends as aborted; the queue goes on.
+ErrorPolicy abort-job
 <Location />
   Order allow,deny
   Allow all

@@ -139,7 +139,7 @@ TEST(CupsPrint, JobReachesThePdfQueue) {
     ReplacePrinterSettings(std::move(previous));
 
     const std::vector<test::CupsJob> jobs = queue->waitForJobs(printJobTitle(report->Title), 1);
-    ASSERT_EQ(jobs.size(), 1u);
+    ASSERT_EQ(jobs.size(), 1u) << queue->describeJobs();
     ASSERT_EQ(jobs[0].state, QStringLiteral("completed"));
     const QString info = pdfInfo(queue->pdfOf(jobs[0]));
     EXPECT_TRUE(info.contains(QStringLiteral("Pages:           3"))) << info.toStdString();

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QUrl>
 
@@ -91,13 +92,28 @@ std::vector<CupsJob> CupsQueue::jobs() const {
     const QString uri = QStringLiteral("ipp://") +
                         QString::fromLatin1(QUrl::toPercentEncoding(socket)) +
                         QStringLiteral("/printers/") + printer;
-    const QString request = sourceDir() + QStringLiteral("/tests/support/cups_get_jobs.test");
-    const QString out = runTool(QStringLiteral("ipptool"), {QStringLiteral("-c"), uri, request});
-    std::vector<CupsJob> result;
-    const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (const QString& line : lines)
-        if (const auto job = parseJobRow(line.trimmed()))
-            result.push_back(*job);
+    const QString support = sourceDir() + QStringLiteral("/tests/support/");
+    const auto ask = [&](const QString& request, const QStringList& variables) {
+        std::vector<CupsJob> found;
+        const QString out =
+            runTool(QStringLiteral("ipptool"),
+                    QStringList{QStringLiteral("-c")} << variables << uri << support + request);
+        for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            if (const auto job = parseJobRow(line.trimmed()))
+                found.push_back(*job);
+        return found;
+    };
+    std::vector<CupsJob> result = ask(QStringLiteral("cups_get_jobs.test"), {});
+    // The list gives no name for a job that has ended; the job itself does.
+    for (CupsJob& job : result) {
+        if (!job.name.isEmpty())
+            continue;
+        const std::vector<CupsJob> one =
+            ask(QStringLiteral("cups_job_name.test"),
+                {QStringLiteral("-d"), QStringLiteral("job=%1").arg(job.id)});
+        if (one.size() == 1)
+            job = one[0];
+    }
     return result;
 }
 
@@ -122,6 +138,13 @@ std::vector<CupsJob> CupsQueue::waitForJobs(const QString& name, int count, int 
     }
 }
 
+std::string CupsQueue::describeJobs() const {
+    QString out;
+    for (const CupsJob& job : jobs())
+        out += QStringLiteral("%1 %2 %3\n").arg(job.id).arg(job.state, job.name);
+    return out.toStdString();
+}
+
 QString CupsQueue::pdfOf(const CupsJob& job) const {
     // The back end labels every file with its job number.
     const QStringList found =
@@ -129,24 +152,24 @@ QString CupsQueue::pdfOf(const CupsJob& job) const {
     return found.isEmpty() ? QString() : QDir(pdfDir).filePath(found.first());
 }
 
-QStringList pdfPageTexts(const QString& pdf) {
-    if (!haveTool("pdfinfo") || !haveTool("pdftotext"))
-        return {};
+std::vector<QImage> pdfPageImages(const QString& pdf, int dpi) {
+    std::vector<QImage> pages;
+    QTemporaryDir dir;
+    if (!haveTool("pdftoppm") || !dir.isValid())
+        return pages;
     bool ok = false;
-    const QString info = runTool(QStringLiteral("pdfinfo"), {pdf}, &ok);
+    runTool(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-gray"),
+             QStringLiteral("-png"), pdf, dir.filePath(QStringLiteral("p"))},
+            &ok);
     if (!ok)
-        return {};
-    int pages = 0;
-    for (const QString& line : info.split(QLatin1Char('\n')))
-        if (line.startsWith(QLatin1String("Pages:")))
-            pages = line.mid(6).trimmed().toInt();
-    QStringList texts;
-    for (int p = 1; p <= pages; ++p)
-        texts << runTool(QStringLiteral("pdftotext"),
-                         {QStringLiteral("-f"), QString::number(p), QStringLiteral("-l"),
-                          QString::number(p), pdf, QStringLiteral("-")})
-                     .simplified();
-    return texts;
+        return pages;
+    // pdftoppm numbers the files with as many digits as the last page needs.
+    const QStringList files =
+        QDir(dir.path()).entryList({QStringLiteral("p-*.png")}, QDir::Files, QDir::Name);
+    for (const QString& f : files)
+        pages.push_back(QImage(dir.filePath(f)));
+    return pages;
 }
 
 } // namespace vx::test

@@ -5,9 +5,11 @@
 // IPP. Tests that print take the queue from here and skip, naming what is
 // missing, when the run has none: they never print on the system's printers.
 
+#include <QImage>
 #include <QString>
 
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace vx::test {
@@ -33,15 +35,19 @@ public:
 
     // Waits until `count` jobs titled `name` have ended (completed, aborted
     // or canceled) and returns them in the order they were queued; fewer
-    // when `timeoutMs` ran out first.
-    std::vector<CupsJob> waitForJobs(const QString& name, int count, int timeoutMs = 60000) const;
+    // when `timeoutMs` ran out first (a loaded machine converts slowly).
+    std::vector<CupsJob> waitForJobs(const QString& name, int count, int timeoutMs = 180000) const;
+
+    // The queue's jobs as lines "id state name", for a failure's message.
+    std::string describeJobs() const;
 
     // The PDF the queue wrote for a finished job (empty when there is none).
     QString pdfOf(const CupsJob& job) const;
 };
 
-// The page count and the text of each page of a PDF (pdfinfo, pdftotext),
-// or an empty list when the tools are missing or the file is unreadable.
-QStringList pdfPageTexts(const QString& pdf);
+// The pages of a PDF as images at `dpi` (pdftoppm), or none when the tool
+// is missing or the file unreadable. (The queue's PDFs carry the text as
+// drawn glyphs, not as text a reader could extract.)
+std::vector<QImage> pdfPageImages(const QString& pdf, int dpi);
 
 } // namespace vx::test
