@@ -5,6 +5,7 @@
 #include "preview/pdf_export.h"
 #include "preview/print_pages.h"
 #include "report/printer_settings.h"
+#include "tests/preview/cups_printer.h"
 #include "tests/preview/preview_fixtures.h"
 #include "tests/support/cups_queue.h"
 
@@ -123,20 +124,15 @@ TEST(CupsPrint, JobReachesThePdfQueue) {
         GTEST_SKIP() << whyNot.toStdString();
     if (!haveTools())
         GTEST_SKIP() << "poppler-utils not installed";
-    auto previous =
-        ReplacePrinterSettings(std::make_unique<TPrinterSettings>(createSystemPrinterDevice()));
-    TPrinterSettings& settings = PrinterSettings();
-    settings.LoadPrinterList();
-    const int index = int(settings.Printers.indexOf(queue->printer));
-    ASSERT_GE(index, 0) << settings.Printers.join(QLatin1Char(',')).toStdString();
-    settings.SelectPrinter(index);
+    auto printer = std::make_unique<test::CupsPrinterSelected>(*queue);
+    ASSERT_TRUE(printer->selected);
 
     auto report = test::a4Report(3);
     report->ShowProgress = false;
     report->Title = QStringLiteral("Prova stampa %1").arg(QCoreApplication::applicationPid());
     const std::unique_ptr<PrintTarget> target = createPrinterTarget();
     EXPECT_TRUE(RunPrintJob(*report, *target, 1, 3, 1, true));
-    ReplacePrinterSettings(std::move(previous));
+    printer.reset();
 
     const std::vector<test::CupsJob> jobs = queue->waitForJobs(printJobTitle(report->Title), 1);
     ASSERT_EQ(jobs.size(), 1u) << queue->describeJobs();

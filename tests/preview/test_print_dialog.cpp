@@ -3,7 +3,7 @@
 // order asked for.
 
 #include "preview/print_dialog.h"
-#include "report/printer_settings.h"
+#include "tests/preview/cups_printer.h"
 #include "tests/preview/preview_fixtures.h"
 #include "tests/support/cups_queue.h"
 #include "tests/support/modal.h"
@@ -87,19 +87,24 @@ std::vector<int> printedPages(const QString& pdf) {
     return pages;
 }
 
-TEST(PrintDialog, ChoicesReachThePrinterAsChosen) {
-    QString whyNot;
-    const auto queue = test::CupsQueue::fromEnvironment(whyNot);
-    if (!queue)
-        GTEST_SKIP() << whyNot.toStdString();
-    auto previous =
-        ReplacePrinterSettings(std::make_unique<TPrinterSettings>(createSystemPrinterDevice()));
-    TPrinterSettings& settings = PrinterSettings();
-    settings.LoadPrinterList();
-    const int index = int(settings.Printers.indexOf(queue->printer));
-    ASSERT_GE(index, 0) << settings.Printers.join(QLatin1Char(',')).toStdString();
-    settings.SelectPrinter(index);
+// The run's private queue as the current printer (skipped without one).
+class PrintDialog : public testing::Test {
+protected:
+    void SetUp() override {
+        QString whyNot;
+        queue = test::CupsQueue::fromEnvironment(whyNot);
+        if (!queue)
+            GTEST_SKIP() << whyNot.toStdString();
+        printer = std::make_unique<test::CupsPrinterSelected>(*queue);
+        ASSERT_TRUE(printer->selected);
+    }
+    void TearDown() override { printDialogRunner() = nullptr; }
 
+    std::optional<test::CupsQueue> queue;
+    std::unique_ptr<test::CupsPrinterSelected> printer;
+};
+
+TEST_F(PrintDialog, ChoicesReachThePrinterAsChosen) {
     const Choice choices[] = {
         {"a list of pages in reverse order", "1,3", 0, 0, 0, true, 1, false, {3, 1}},
         {"odd pages of a range starting on an even page", "", 2, 5, 1, false, 1, false, {3, 5}},
@@ -119,7 +124,6 @@ TEST(PrintDialog, ChoicesReachThePrinterAsChosen) {
         EXPECT_TRUE(ExecPrintDialog(*report)) << c.what;
     }
     printDialogRunner() = nullptr;
-    ReplacePrinterSettings(std::move(previous));
 
     for (size_t i = 0; i < titles.size(); ++i) {
         const auto jobs = queue->waitForJobs(QStringLiteral("Corvina: ") + titles[i], 1);
@@ -131,15 +135,7 @@ TEST(PrintDialog, ChoicesReachThePrinterAsChosen) {
 
 // A page's place on the sheet follows its own margins flag: the page set-up
 // under the dialog's properties offers no margins to type.
-TEST(PrintDialog, PageSetupOffersNoMargins) {
-    QString whyNot;
-    const auto queue = test::CupsQueue::fromEnvironment(whyNot);
-    if (!queue)
-        GTEST_SKIP() << whyNot.toStdString();
-    auto previous =
-        ReplacePrinterSettings(std::make_unique<TPrinterSettings>(createSystemPrinterDevice()));
-    PrinterSettings().LoadPrinterList();
-    PrinterSettings().SelectPrinter(int(PrinterSettings().Printers.indexOf(queue->printer)));
+TEST_F(PrintDialog, PageSetupOffersNoMargins) {
     auto report = test::a4Report(2);
     int marginFields = 0;
     printDialogRunner() = [&](QPrintDialog& dialog, QPrinter&) {
@@ -162,7 +158,6 @@ TEST(PrintDialog, PageSetupOffersNoMargins) {
     };
     EXPECT_FALSE(ExecPrintDialog(*report));
     printDialogRunner() = nullptr;
-    ReplacePrinterSettings(std::move(previous));
     EXPECT_EQ(marginFields, 4);
 }
 
