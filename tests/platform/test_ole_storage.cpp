@@ -65,7 +65,8 @@ class OleContainerStream : public ::testing::TestWithParam<ContainerCase> {};
 // A stream is read to the end its size gives, whatever follows it.
 TEST_P(OleContainerStream, ReadsExactlyTheStoredBytes) {
     const ContainerCase& c = GetParam();
-    ByteReader in(c.bytes + "tail");
+    const QByteArray stored = c.bytes + "tail"; // the reader only borrows its bytes
+    ByteReader in(stored);
     const QByteArray raw = readContainerStream(in);
     EXPECT_EQ(in.ok(), c.ok);
     if (c.ok) {
