@@ -1,5 +1,6 @@
 #include "preview/pdf_export.h"
 
+#include "platform/atomic_file.h"
 #include "platform/errors.h"
 #include "preview/print_pages.h"
 #include "preview/progress_filter_form.h"
@@ -12,7 +13,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -64,8 +64,10 @@ public:
         pages_ = &pages;
         fileName_ = fileName;
         // The PDF goes to a temporary file that replaces the target only
-        // when it is complete: a failed export leaves an earlier file as it was.
-        file_ = std::make_unique<QSaveFile>(fileName);
+        // when every byte reached the disk: a failed export (a full disk
+        // too, which the PDF writer itself does not notice) leaves an
+        // earlier file as it was.
+        file_ = std::make_unique<AtomicFile>(fileName);
         if (!file_->open(QIODevice::WriteOnly))
             throw VxError(cannotWrite());
         writer_ = std::make_unique<QPdfWriter>(file_.get());
@@ -122,7 +124,7 @@ private:
 
     TvxEMFPages* pages_ = nullptr;
     QString fileName_;
-    std::unique_ptr<QSaveFile> file_;
+    std::unique_ptr<AtomicFile> file_;
     std::unique_ptr<QPdfWriter> writer_;
     QPainter painter_;
 };
