@@ -33,8 +33,9 @@ void chooseInSaveDialog(const QString& file, const QString& type) {
             return;
         dialog->selectNameFilter(type);
         dialog->selectFile(file);
-        // done() rather than accept(): no question about replacing the file.
-        dialog->done(QDialog::Accepted);
+        // No question about replacing the file: the answer would be yes.
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
+        static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, public in QDialog
     });
 }
 
@@ -56,7 +57,7 @@ TEST(PreviewFullDisk, SaveButtonShowsTheErrorAndKeepsThePreviousFile) {
         QString message;
     };
     const std::vector<Case> cases = {
-        {"stampa.vxp", 0, QStringLiteral("Impossibile salvare il file \"%1\".")},
+        {"stampa.vxp", 0, QStringLiteral("Errore nella scrittura del report preparato.")},
         {"pagina.emf", 1, QStringLiteral("Impossibile salvare il file \"%1\".")},
         {"stampa.pdf", 2, QStringLiteral("Impossibile scrivere il file \"%1\".")},
     };
