@@ -2,6 +2,7 @@
 
 #include "addins/barcode/codebarre_view.h"
 #include "platform/message_box.h"
+#include "platform/process_state.h"
 #include "preview/find_form.h"
 #include "preview/pdf_export.h"
 #include "preview/preview.h"
@@ -9,35 +10,30 @@
 #include "preview/progress_form.h"
 #include "report/library_state.h"
 #include "report/printer_settings.h"
-#include "report/value_expansion.h"
 
 namespace vx {
 
 void initLibrary() {
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-
     // 1. The printer settings with the installed printers.
     if (!HasPrinterSettings())
         PrinterSettings();
 
     // 2. The preview's registered window class and its list of open windows,
-    //    and OpenPreview on the report.
-    initPreviewModule();
-    installFindInReport();
-    initPrintModule();
-    RegisterPdfExportFilter();
-
-    // 3. The band-name and special-value tables are constant data; the
-    //    library state starts from its start-up values.
-    resetLibraryState();
-
-    // 4. Registries: name resolution for expressions; add-in object classes
-    //    and the engine's hooks join here as those layers provide them.
-    InstallNameResolution();
-    RegisterBarcodeAddIn();
+    //    OpenPreview on the report, the print and find modules and the PDF
+    //    export filter; 3. the add-in object classes. Initialisers, so that
+    //    resetLibraryState() installs them again (a second call of
+    //    initLibrary adds nothing). The band-name and special-value tables
+    //    are constant data; name resolution for expressions registered
+    //    itself with the engine's counters; the engine's hooks join as an
+    //    initialiser of their layer.
+    LibraryState& state = libraryState();
+    state.addInitialiser(QStringLiteral("preview"), [] {
+        initPreviewModule();
+        installFindInReport();
+        initPrintModule();
+        RegisterPdfExportFilter();
+    });
+    state.addInitialiser(QStringLiteral("add-ins"), [] { RegisterBarcodeAddIn(); });
 }
 
 } // namespace vx

@@ -152,5 +152,8 @@ bool IsLastRecord(TvxDataset* dataset);
 using FilterEvaluator = std::function<bool(const QString& expression)>;
 void SetFilterEvaluator(FilterEvaluator evaluator);
 const FilterEvaluator& GetFilterEvaluator();
+// The installed evaluator, the default at start (tests replace it with
+// ScopedOverride).
+FilterEvaluator& filterEvaluator();
 
 } // namespace vx

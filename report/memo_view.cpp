@@ -12,8 +12,8 @@
 
 namespace vx {
 
-int32_t MeasuredTextHeight = 0;
-int32_t MeasuredBandHeight = 0;
+int32_t& MeasuredTextHeight = modelState().MeasuredTextHeight;
+int32_t& MeasuredBandHeight = modelState().MeasuredBandHeight;
 
 namespace {
 // Resolution of the screen the report library draws for.

@@ -14,10 +14,11 @@
 namespace vx {
 
 namespace {
-MetafileDrawer& metafileDrawer() {
-    static MetafileDrawer drawer;
-    return drawer;
-}
+// The pictures' part of the library state: the player that draws a
+// metafile picture, installed by the layer that has one.
+struct PictureDrawerState : DefaultResetPart<PictureDrawerState> {
+    MetafileDrawer drawer;
+};
 
 uint16_t word(const QByteArray& b, qsizetype at) {
     if (at + 2 > b.size())
@@ -32,6 +33,10 @@ int32_t int32At(const QByteArray& b, qsizetype at) {
                    (uint32_t(uint8_t(b[at + 2])) << 16) | (uint32_t(uint8_t(b[at + 3])) << 24));
 }
 } // namespace
+
+MetafileDrawer& metafileDrawer() {
+    return libraryState().part<PictureDrawerState>().drawer;
+}
 
 void SetMetafileDrawer(MetafileDrawer drawer) {
     metafileDrawer() = std::move(drawer);

@@ -17,10 +17,6 @@
 namespace vx {
 
 namespace {
-// The report whose resolver the evaluator holds: a report being destroyed
-// takes its resolver away so that no evaluation reaches a freed report.
-TvxReport* resolverReport = nullptr;
-
 // A dataset record is at least a kind byte, a name length byte and the
 // 8-byte range: a count larger than the bytes left allow is damage.
 constexpr size_t kMinDataSetRecord = 10;
@@ -33,7 +29,7 @@ TvxReport::TvxReport(Component* owner) : Component(owner) {
     PreparedPages = std::make_unique<TvxEMFPages>(this);
     CurrentReport = this;
     SetExprResolver(MakeReportResolver(this));
-    resolverReport = this;
+    modelState().ResolverReport = this;
     if (reportHooks().InstallResolver)
         reportHooks().InstallResolver(*this);
     Clear();
@@ -47,9 +43,9 @@ TvxReport::~TvxReport() {
     Pages.reset();
     ClearDataSets();
     CurrentReport = nullptr;
-    if (resolverReport == this) {
+    if (modelState().ResolverReport == this) {
         SetExprResolver(nullptr);
-        resolverReport = nullptr;
+        modelState().ResolverReport = nullptr;
     }
 }
 

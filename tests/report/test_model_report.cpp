@@ -94,9 +94,10 @@ TEST_F(ModelReport, PreparationErrorNamesObjectBandAndPage) {
     CurrentView = memo;
     CurrentBand = band;
     CurrentPageNo = 1;
-    reportHooks().BandTypeOf = [](const TvxBand&) { return 5; };
-    SetPreparationError(QString());
-    reportHooks().BandTypeOf = nullptr;
+    {
+        const ScopedOverride dataBand(reportHooks().BandTypeOf, [](const TvxBand&) { return 5; });
+        SetPreparationError(QString());
+    }
     EXPECT_EQ(ErrorText, QString::fromUtf8("Si è verificato un errore durante la fase di "
                                            "preparazione\rOggetto: Memo1\rBanda: Dati "
                                            "principali\rPagina: 1"));
@@ -155,13 +156,14 @@ TEST_F(ModelReport, DataSetListIsSortedWithoutRegardToCase) {
 TEST_F(ModelReport, HooksRunTheHigherLayersOperations) {
     TvxReport report;
     int prepared = 0, shown = 0;
-    reportHooks().PrepareAndShow = [&](TvxReport& r) { prepared += &r == &report; };
-    reportHooks().OpenPreview = [&](TvxReport&) { ++shown; };
-    report.PrepareAndShow();
-    report.OpenPreview();
-    report.Prepare(); // no hook: nothing
-    reportHooks().PrepareAndShow = nullptr;
-    reportHooks().OpenPreview = nullptr;
+    {
+        const ScopedOverride prepare(reportHooks().PrepareAndShow,
+                                     [&](TvxReport& r) { prepared += &r == &report; });
+        const ScopedOverride open(reportHooks().OpenPreview, [&](TvxReport&) { ++shown; });
+        report.PrepareAndShow();
+        report.OpenPreview();
+        report.Prepare(); // no hook: nothing
+    }
     EXPECT_EQ(prepared, 1);
     EXPECT_EQ(shown, 1);
 }
