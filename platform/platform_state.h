@@ -33,6 +33,9 @@ struct PlatformState : LibraryStatePart {
     // Registered forms and data modules; each module unlists itself when it
     // is destroyed.
     std::vector<Component*> Modules;
+    // The screen's logical resolution in pixels per inch, taken on first
+    // use; 0 until then.
+    int ScreenPixelsPerInch = 0;
 
     // Back to the start-up values, except what belongs to live objects: the
     // interceptors and the registered modules stay as their owners left them.
@@ -40,5 +43,10 @@ struct PlatformState : LibraryStatePart {
 };
 
 PlatformState& platformState();
+
+// The screen's logical resolution in pixels per inch as the program found it
+// at start (its first call): 96 without a screen (no application object, or
+// the offscreen platform).
+int screenPixelsPerInch();
 
 } // namespace vx

@@ -61,8 +61,9 @@ TvxDataset::TvxDataset(Component* owner) : Component(owner) {
 }
 
 TvxDataset::~TvxDataset() {
-    if (CurrentReport)
-        CurrentReport->DataSets.Remove(this);
+    const std::vector<TvxDataSetList*> lists = lists_;
+    for (TvxDataSetList* list : lists)
+        list->Forget(this);
 }
 
 void TvxDataset::First() {

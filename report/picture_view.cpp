@@ -4,6 +4,7 @@
 
 #include "platform/errors.h"
 #include "report/library_state.h"
+#include "report/picture_data.h"
 #include "report/report.h"
 #include "report/template_messages.h"
 
@@ -135,8 +136,14 @@ void TvxPictureView::LoadFromStream(ByteReader& in) {
         throw VxError(streamReadErrorMessage());
     Picture.clear();
     if (kind != PictureHolder::None) {
+        // The picture is what its own header says, checked; bytes after it
+        // up to the end offset are skipped, not kept as part of it.
+        const QByteArray bytes = in.bytes(size_t(end) - in.pos());
+        const qsizetype length = storedPictureLength(kind, bytes);
+        if (length <= 0)
+            throw VxError(streamReadErrorMessage());
         Picture.kind = PictureHolder::Kind(kind);
-        Picture.data = in.bytes(size_t(end) - in.pos());
+        Picture.data = bytes.left(length);
     }
     in.seek(size_t(end));
 }

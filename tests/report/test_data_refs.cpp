@@ -333,11 +333,11 @@ TEST_F(DataRefsTest, TextObjectsFillFromMemoAndBlobFields) {
     ASSERT_FALSE(ErrorRaised) << ErrorText.toStdString();
     ASSERT_TRUE(report->HasBlobValues);
 
-    auto memo = std::unique_ptr<TvxMemoView>(
-        static_cast<TvxMemoView*>(CreateObject(otMemo, QString()).release()));
+    const std::unique_ptr<TvxView> created = CreateObject(otMemo, QString());
+    auto* memo = static_cast<TvxMemoView*>(created.get());
     memo->ParentBandType = 3;
     CurrentPage = &page;
-    CurrentView = memo.get();
+    CurrentView = memo;
     struct Case {
         const char* line;
         QStringList expected;
@@ -351,7 +351,7 @@ TEST_F(DataRefsTest, TextObjectsFillFromMemoAndBlobFields) {
     };
     for (const Case& c : cases) {
         memo->ExpandedLines = {QStringLiteral("invariato")};
-        FillFromField(report.get(), {QString::fromUtf8(c.line)}, memo.get());
+        FillFromField(report.get(), {QString::fromUtf8(c.line)}, memo);
         EXPECT_EQ(memo->ExpandedLines, c.expected) << c.line;
     }
     // While preparing, drawing the object fills it from the field.
@@ -366,7 +366,7 @@ TEST_F(DataRefsTest, TextObjectsFillFromMemoAndBlobFields) {
     // Without blob bindings nothing is looked at.
     report->HasBlobValues = false;
     memo->ExpandedLines = {QStringLiteral("invariato")};
-    FillFromField(report.get(), {QStringLiteral("[note]")}, memo.get());
+    FillFromField(report.get(), {QStringLiteral("[note]")}, memo);
     EXPECT_EQ(memo->ExpandedLines, QStringList{QStringLiteral("invariato")});
 }
 
