@@ -65,8 +65,10 @@ public:
     // Evaluates the whole text; throws VxError as described above.
     void Evaluate(const QString& text, Variant& value);
 
-private:
+    // Reached through instance(); constructed by the library state.
     TvxExpr() = default;
+
+private:
     friend class ExprParser;
 
     ExprResolver resolver_;

@@ -1,6 +1,7 @@
 #include "platform/atomic_file.h"
 
 #include "platform/errors.h"
+#include "platform/platform_state.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,8 +14,6 @@
 #include <unistd.h>
 
 namespace vx {
-
-std::function<bool(const QString& fileName)> atomicRenameHook;
 
 namespace {
 
@@ -145,7 +144,8 @@ bool AtomicFile::commit() {
             fail(errnoText(errno));
         fd_ = -1;
     }
-    if (!failed_ && atomicRenameHook && !atomicRenameHook(target_))
+    const auto& renameHook = platformState().AtomicRenameHook;
+    if (!failed_ && renameHook && !renameHook(target_))
         fail(QStringLiteral("rinomina rifiutata"));
     if (!failed_ && ::rename(tempPath_.constData(), QFile::encodeName(finalTarget(target_))) != 0)
         fail(errnoText(errno));

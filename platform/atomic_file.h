@@ -69,8 +69,7 @@ void writeFileAtomically(const QString& fileName, const QByteArray& bytes);
 // a failed write or commit raises the save error.
 void writeFileAtomically(const QString& fileName, const std::function<void(QIODevice&)>& write);
 
-// Test hook: when set, called just before the rename with the target name;
-// returning false makes the rename fail as if the file system refused it.
-extern std::function<bool(const QString& fileName)> atomicRenameHook;
+// Tests refuse the rename through PlatformState::AtomicRenameHook
+// (platform/platform_state.h).
 
 } // namespace vx

@@ -2,6 +2,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/errors.h"
+#include "platform/process_state.h"
 #include "preview/print_pages.h"
 #include "preview/progress_filter_form.h"
 #include "report/emf_pages.h"
@@ -22,9 +23,13 @@ namespace {
 
 constexpr int kPdfResolution = 600;
 
+// The export filters' part of the library state: the registered filters.
+struct ExportFilterRegistry : DefaultResetPart<ExportFilterRegistry> {
+    std::vector<TvxExportFilterInfo> filters;
+};
+
 std::vector<TvxExportFilterInfo>& filterTable() {
-    static std::vector<TvxExportFilterInfo> table;
-    return table;
+    return libraryState().part<ExportFilterRegistry>().filters;
 }
 
 // The sheet of a page in millimetres, as it lies (landscape wider than high).

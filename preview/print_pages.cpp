@@ -4,6 +4,7 @@
 #include "platform/message_box.h"
 #include "platform/painter_canvas.h"
 #include "platform/printer_device.h"
+#include "platform/process_state.h"
 #include "preview/page_playback.h"
 #include "preview/progress_form.h"
 #include "preview/standard_preview.h"
@@ -178,9 +179,21 @@ std::unique_ptr<PrintTarget> createPrinterTarget() {
     return std::make_unique<PrinterTarget>();
 }
 
+namespace {
+// The printing part of the library state: where jobs go and how the print
+// dialog runs (tests install their own).
+struct PrintState : DefaultResetPart<PrintState> {
+    PrintTargetFactory targetFactory = [] { return createPrinterTarget(); };
+    PrintDialogRunner dialogRunner;
+};
+
+PrintState& printState() {
+    return libraryState().part<PrintState>();
+}
+} // namespace
+
 PrintTargetFactory& printTargetFactory() {
-    static PrintTargetFactory factory = [] { return createPrinterTarget(); };
-    return factory;
+    return printState().targetFactory;
 }
 
 bool RunPrintJob(TvxReport& report, PrintTarget& target, int first, int last, int copies,
@@ -294,8 +307,7 @@ void PrintPages(TvxReport& report, int first, int last, int copies, bool collate
 }
 
 PrintDialogRunner& printDialogRunner() {
-    static PrintDialogRunner runner;
-    return runner;
+    return printState().dialogRunner;
 }
 
 QString noPrinterMessage() {

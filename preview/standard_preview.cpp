@@ -65,8 +65,7 @@ private:
 } // namespace
 
 PreviewHooks& previewHooks() {
-    static PreviewHooks hooks;
-    return hooks;
+    return libraryState().part<PreviewHooks>();
 }
 
 PageBox::PageBox(TStandardPreview* preview, QWidget* parent) : QWidget(parent), preview_(preview) {

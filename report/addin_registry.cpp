@@ -1,11 +1,19 @@
 #include "report/addin_registry.h"
 
+#include "platform/process_state.h"
+
 namespace vx {
 
 namespace {
+// The add-in registry's part of the library state (AddInObjects). Add-ins
+// register at module initialisation, through libraryState().addInitialiser
+// so that a reset registers them again.
+struct AddInRegistry : DefaultResetPart<AddInRegistry> {
+    std::vector<TvxAddInObjectInfo> rows;
+};
+
 std::vector<TvxAddInObjectInfo>& registry() {
-    static std::vector<TvxAddInObjectInfo> rows;
-    return rows;
+    return libraryState().part<AddInRegistry>().rows;
 }
 } // namespace
 

@@ -5,6 +5,7 @@
 #include "platform/byte_reader.h"
 #include "platform/emf/recording_canvas.h"
 #include "platform/errors.h"
+#include "platform/platform_state.h"
 #include "report/emf_pages.h"
 #include "report/report.h"
 #include "report_fixture.h"
@@ -30,7 +31,6 @@ protected:
     }
     void TearDown() override {
         preparedPrinterAccess() = access_;
-        atomicRenameHook = nullptr;
         ReportTest::TearDown();
     }
 
@@ -285,14 +285,16 @@ TEST_F(EmfPagesTest, FailedSaveKeepsThePreviousFile) {
     addPage(pages, 9, 0, QStringLiteral("nuovo"));
 
     // The rename refused by the file system.
-    atomicRenameHook = [](const QString&) { return false; };
-    try {
-        SavePreparedPages(pages, file);
-        FAIL() << "no error";
-    } catch (const VxError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Impossibile salvare il file \"%1\".").arg(file));
+    {
+        const ScopedOverride refuseRename(platformState().AtomicRenameHook,
+                                          [](const QString&) { return false; });
+        try {
+            SavePreparedPages(pages, file);
+            ADD_FAILURE() << "no error";
+        } catch (const VxError& e) {
+            EXPECT_EQ(e.message(), QStringLiteral("Impossibile salvare il file \"%1\".").arg(file));
+        }
     }
-    atomicRenameHook = nullptr;
     EXPECT_EQ(readFile(file), QByteArray("contenuto precedente"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("rapporto.vxp")});
 
