@@ -20,6 +20,8 @@ namespace {
 // Names tried for the temporary file before giving up; a clash needs another
 // save of the same target at the same moment.
 constexpr int kTemporaryNameAttempts = 100;
+// Bytes gathered before they go to the file in one write.
+constexpr qsizetype kBufferSize = 64 * 1024;
 
 QByteArray randomSuffix() {
     constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
@@ -105,22 +107,31 @@ qint64 AtomicFile::readData(char*, qint64) {
 qint64 AtomicFile::writeData(const char* data, qint64 size) {
     if (failed_ || fd_ < 0)
         return -1;
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd_, data + done, size_t(size - done));
+    buffer_.append(data, size);
+    if (buffer_.size() >= kBufferSize && !flushBuffer())
+        return -1;
+    size_ = std::max(size_, pos() + size);
+    return size;
+}
+
+bool AtomicFile::flushBuffer() {
+    qsizetype done = 0;
+    while (!failed_ && done < buffer_.size()) {
+        const ssize_t n = ::write(fd_, buffer_.constData() + done, size_t(buffer_.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
+        if (n <= 0)
             fail(n < 0 ? errnoText(errno) : QStringLiteral("scrittura incompleta"));
-            return -1;
-        }
-        done += n;
+        else
+            done += n;
     }
-    size_ = std::max(size_, pos() + done);
-    return done;
+    buffer_.clear();
+    return !failed_;
 }
 
 bool AtomicFile::seek(qint64 pos) {
+    if (fd_ >= 0 && !flushBuffer())
+        return false;
     if (fd_ < 0 || pos < 0 || ::lseek(fd_, off_t(pos), SEEK_SET) < 0) {
         fail(QStringLiteral("posizione non valida"));
         return false;
@@ -135,6 +146,8 @@ void AtomicFile::close() {
 bool AtomicFile::commit() {
     if (fd_ < 0)
         fail(QStringLiteral("file non aperto"));
+    else
+        flushBuffer();
     if (!failed_ && ::fsync(fd_) != 0)
         fail(errnoText(errno));
     if (fd_ >= 0) {
@@ -182,7 +195,16 @@ void writeFileAtomically(const QString& fileName, const std::function<void(QIODe
     AtomicFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         throw VxError(saveErrorMessage(fileName));
-    write(file); // an exception leaves through the destructor, which cancels
+    try {
+        write(file);
+    } catch (...) {
+        // A writer that stopped on a failed write reports the device's
+        // failure: the one save error, naming the file. The destructor
+        // removes the temporary file either way.
+        if (file.failed())
+            throw VxError(saveErrorMessage(fileName));
+        throw;
+    }
     if (!file.commit())
         throw VxError(saveErrorMessage(fileName));
 }

@@ -17,10 +17,11 @@ namespace vx {
 // The message of a failed save: "Impossibile salvare il file \"NAME\"."
 QString saveErrorMessage(const QString& fileName);
 
-// The new content of a file, written unbuffered to a temporary file beside
-// it. The first failed write (a full disk, a device error) is remembered:
-// every later write fails too and commit() refuses, even when the caller
-// ignored the failed write's result, as stream writers such as QPdfWriter do.
+// The new content of a file, written to a temporary file beside it through a
+// buffer of its own (stream writers such as QPdfWriter write many small
+// pieces). The first failed write to the disk (a full disk, a device error)
+// is remembered: every later write fails too and commit() refuses, even when
+// the caller ignored a failed write's result, as such stream writers do.
 class AtomicFile : public QIODevice {
 public:
     explicit AtomicFile(QString fileName);
@@ -52,12 +53,15 @@ protected:
 
 private:
     void fail(const QString& reason);
+    // Writes the buffered bytes to the file; false once a write failed.
+    bool flushBuffer();
     void removeTemporary();
 
     QString target_;
     QByteArray tempPath_; // local 8-bit path of the temporary file
     int fd_ = -1;
     qint64 size_ = 0;
+    QByteArray buffer_; // bytes not yet written, for the file's current position
     bool failed_ = false;
 };
 
@@ -65,8 +69,9 @@ private:
 void writeFileAtomically(const QString& fileName, const QByteArray& bytes);
 
 // Lets `write` produce the content on a device (sequential writes, seek
-// allowed). An exception thrown by `write` cancels the save and is passed on;
-// a failed write or commit raises the save error.
+// allowed). An exception thrown by `write` cancels the save and is passed on,
+// unless a write to the disk failed: that, like a failed commit, raises the
+// save error.
 void writeFileAtomically(const QString& fileName, const std::function<void(QIODevice&)>& write);
 
 // Tests refuse the rename through PlatformState::AtomicRenameHook

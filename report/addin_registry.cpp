@@ -41,14 +41,12 @@ const TvxAddInObjectInfo* FindAddInObject(const QString& className) {
     return nullptr;
 }
 
-std::vector<TvxAddInObjectInfo> takeAddInObjectsForTest() {
-    std::vector<TvxAddInObjectInfo> saved;
-    saved.swap(registry());
-    return saved;
+EmptyAddInRegistryGuard::EmptyAddInRegistryGuard() {
+    saved_.swap(registry());
 }
 
-void restoreAddInObjectsForTest(std::vector<TvxAddInObjectInfo> rows) {
-    registry() = std::move(rows);
+EmptyAddInRegistryGuard::~EmptyAddInRegistryGuard() {
+    registry() = std::move(saved_);
 }
 
 } // namespace vx

@@ -55,7 +55,7 @@ TEST_F(VxtoolFullDisk, EverySaveKeepsThePreviousFileAndExitsWithTheMessage) {
          QString::fromUtf8("Si è verificato un errore durante la fase di salvataggio del report")},
         {disk.path("esempio.vxp"),
          {"sample", "-o", disk.path("esempio.vxp")},
-         QStringLiteral("Errore nella scrittura del report preparato.")},
+         unableToSave("esempio.vxp")},
         {disk.path("pagine.pdf"),
          {"pdf", sample, "-o", disk.path("pagine.pdf")},
          QStringLiteral("Impossibile scrivere il file \"%1\".").arg(disk.path("pagine.pdf"))},

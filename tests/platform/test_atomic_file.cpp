@@ -61,8 +61,13 @@ TEST(AtomicFile, FullDiskFailsTheSaveEvenWhenTheWriterIgnoresIt) {
 
     AtomicFile out(file);
     ASSERT_TRUE(out.open(QIODevice::WriteOnly)); // a new inode still fits
-    out.write("nuovo contenuto");                // result ignored, as stream writers do
+    // Results ignored, as stream writers do; once the buffered bytes met the
+    // full disk every write fails.
+    const QByteArray piece(1024, 'x');
+    for (int i = 0; i < 200; ++i)
+        out.write(piece);
     EXPECT_TRUE(out.failed());
+    EXPECT_EQ(out.write(piece), -1);
     EXPECT_FALSE(out.commit());
     EXPECT_EQ(readAll(file), "precedente");
     EXPECT_EQ(disk.files(), QStringList{"t.bin"});

@@ -57,7 +57,7 @@ TEST(PreviewFullDisk, SaveButtonShowsTheErrorAndKeepsThePreviousFile) {
         QString message;
     };
     const std::vector<Case> cases = {
-        {"stampa.vxp", 0, QStringLiteral("Errore nella scrittura del report preparato.")},
+        {"stampa.vxp", 0, QStringLiteral("Impossibile salvare il file \"%1\".")},
         {"pagina.emf", 1, QStringLiteral("Impossibile salvare il file \"%1\".")},
         {"stampa.pdf", 2, QStringLiteral("Impossibile scrivere il file \"%1\".")},
     };

@@ -25,14 +25,9 @@ namespace {
 
 class EmfPagesTest : public test::ReportTest {
 protected:
-    void SetUp() override {
-        ReportTest::SetUp();
-        access_ = preparedPrinterAccess();
-    }
-    void TearDown() override {
-        preparedPrinterAccess() = access_;
-        ReportTest::TearDown();
-    }
+    // Whatever printer access a test installs is undone when it ends.
+    const ScopedOverride<PreparedPrinterAccess> access_{preparedPrinterAccess(),
+                                                        preparedPrinterAccess()};
 
     // A page of A4 (pseudo printer metrics) with a little drawing.
     static void addPage(TvxEMFPages& pages, int32_t code, uint8_t orientation,
@@ -62,8 +57,6 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
-
-    PreparedPrinterAccess access_;
 };
 
 } // namespace

@@ -38,7 +38,7 @@ TEST_F(FullDiskSaves, EveryReportSaveFailsAndKeepsThePreviousFile) {
         {"libreria.vxt", [&](const QString& f) { report.SaveTemplateFile(f, {"Fattura"}, {}); },
          saveFailed},
         {"stampa.vxp", [&](const QString& f) { report.SavePreparedFile(f); },
-         QStringLiteral("Errore nella scrittura del report preparato.")},
+         QStringLiteral("Impossibile salvare il file \"%1\".").arg(disk.path("stampa.vxp"))},
     };
     // Each previous file is a real save of the same kind.
     std::vector<QByteArray> previous;
