@@ -4,6 +4,7 @@
 #include "addins/ole/ole_view.h"
 #include "addins/richtext/rich_view.h"
 #include "platform/message_box.h"
+#include "platform/process_state.h"
 #include "preview/find_form.h"
 #include "preview/pdf_export.h"
 #include "preview/preview.h"
@@ -11,43 +12,39 @@
 #include "preview/progress_form.h"
 #include "report/library_state.h"
 #include "report/printer_settings.h"
-#include "report/value_expansion.h"
 
 namespace vx {
 
 void initLibrary() {
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-
     // 1. The printer settings with the installed printers.
     if (!HasPrinterSettings())
         PrinterSettings();
 
     // 2. The preview's registered window class and its list of open windows,
-    //    and OpenPreview on the report.
-    initPreviewModule();
-    installFindInReport();
-    initPrintModule();
-    RegisterPdfExportFilter();
+    //    OpenPreview on the report, the print and find modules and the PDF
+    //    export filter, as an initialiser: resetLibraryState() installs them
+    //    again, and a second call of initLibrary adds nothing.
+    libraryState().addInitialiser(QStringLiteral("preview"), [] {
+        initPreviewModule();
+        installFindInReport();
+        initPrintModule();
+        RegisterPdfExportFilter();
+    });
 
-    // 3. The band-name and special-value tables are constant data; the
-    //    library state starts from its start-up values.
-    resetLibraryState();
+    // 3. The band-name and special-value tables are constant data; name
+    //    resolution for expressions registered itself with the engine's
+    //    counters; the engine's hooks join as an initialiser of their layer.
 
-    // 4. Registries: name resolution for expressions; add-in object classes
-    //    and the engine's hooks join here as those layers provide them.
-    InstallNameResolution();
-
-    // 5. Add-in object classes.
+    // 4. Add-in object classes.
     RegisterAddIns();
 }
 
 void RegisterAddIns() {
-    RegisterOleAddIn();
-    RegisterBarcodeAddIn();
-    RegisterRichTextAddIn();
+    libraryState().addInitialiser(QStringLiteral("add-ins"), [] {
+        RegisterOleAddIn();
+        RegisterBarcodeAddIn();
+        RegisterRichTextAddIn();
+    });
 }
 
 } // namespace vx

@@ -3,6 +3,7 @@
 #include "platform/emf/emf_player.h"
 #include "platform/message_box.h"
 #include "platform/painter_canvas.h"
+#include "platform/process_state.h"
 #include "preview/paint_panel.h"
 #include "preview/standard_preview.h"
 #include "report/emf_pages.h"
@@ -41,14 +42,21 @@ constexpr int kEndBlink = 8;
 
 } // namespace
 
+namespace {
+// The find dialog's part of the library state: what it remembers between
+// runs, and how it runs (tests install their own).
+struct FindState : DefaultResetPart<FindState> {
+    FindSettings settings;
+    FindDialogRunner runner;
+};
+} // namespace
+
 FindSettings& findSettings() {
-    static FindSettings settings;
-    return settings;
+    return libraryState().part<FindState>().settings;
 }
 
 FindDialogRunner& findDialogRunner() {
-    static FindDialogRunner runner;
-    return runner;
+    return libraryState().part<FindState>().runner;
 }
 
 QString findNotFoundMessage() {

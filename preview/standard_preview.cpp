@@ -42,8 +42,7 @@ QRect qrect(const Edges& e) {
 } // namespace
 
 PreviewHooks& previewHooks() {
-    static PreviewHooks hooks;
-    return hooks;
+    return libraryState().part<PreviewHooks>();
 }
 
 void TStandardPreview::computePageExtents() {

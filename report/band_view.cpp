@@ -47,17 +47,13 @@ TvxBandView::TvxBandView(TvxReport* report) : TvxView(report) {
 }
 
 TvxBandView::~TvxBandView() {
-    // A data band releases the report dataset it names: a dataset with an
-    // owner only leaves the list, one without owner is destroyed.
-    if (!isDataBand(BandType()) || !CurrentReport)
+    // A data band releases the report dataset it names in its own report's
+    // list (whichever report is current): a dataset the list owns (the
+    // template's) is destroyed, one on a form or data module only leaves it.
+    if (!isDataBand(BandType()) || !Report)
         return;
-    TvxDataSetList& list = CurrentReport->DataSets;
-    TvxDataset* dataSet = list.Find(FormatText);
-    if (!dataSet)
-        return;
-    list.Remove(dataSet);
-    if (!dataSet->owner())
-        std::unique_ptr<TvxDataset>(dataSet).reset(); // the list held the only reference
+    if (const TvxDataset* dataSet = Report->DataSets.Find(FormatText))
+        Report->DataSets.Remove(dataSet);
 }
 
 bool TvxBandView::UsesDataSet() const {

@@ -19,10 +19,11 @@ namespace {
 // Component names on a module are cut where the stored short strings end.
 constexpr int kNameMax = 255;
 
-PageDataSetLookup& pageLookup() {
-    static PageDataSetLookup lookup;
-    return lookup;
-}
+// The data references' part of the library state: the engine's lookup of
+// the dataset a page's band is bound to.
+struct PageLookupState : DefaultResetPart<PageLookupState> {
+    PageDataSetLookup lookup;
+};
 
 Component* reportOwner() {
     return CurrentReport ? CurrentReport->owner() : nullptr;
@@ -129,8 +130,12 @@ int DataBandForParent(int parentBandType) {
     return 5;
 }
 
+PageDataSetLookup& pageDataSetLookup() {
+    return libraryState().part<PageLookupState>().lookup;
+}
+
 void SetPageDataSetLookup(PageDataSetLookup lookup) {
-    pageLookup() = std::move(lookup);
+    pageDataSetLookup() = std::move(lookup);
 }
 
 TvxDataset* TemplatePageDataSet(TvxPage* page, int bandType) {
@@ -160,8 +165,8 @@ void FindFieldForName(const QString& name, DataSet*& dataSet, Field*& field) {
     if (CurrentPage && CurrentView) {
         const int bandType = DataBandForParent(CurrentView->ParentBandType);
         if (bandType >= 0) {
-            TvxDataset* bound = pageLookup() ? pageLookup()(CurrentPage, bandType)
-                                             : TemplatePageDataSet(CurrentPage, bandType);
+            TvxDataset* bound = pageDataSetLookup() ? pageDataSetLookup()(CurrentPage, bandType)
+                                                    : TemplatePageDataSet(CurrentPage, bandType);
             if (auto* db = dynamic_cast<TvxDBDataSet*>(bound))
                 dataSet = db->dataSetRef();
         }

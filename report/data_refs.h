@@ -57,6 +57,8 @@ void BindValues(TvxReport* report);
 // one, TemplatePageDataSet answers.
 using PageDataSetLookup = std::function<TvxDataset*(TvxPage* page, int bandType)>;
 void SetPageDataSetLookup(PageDataSetLookup lookup);
+// The installed lookup (tests replace it with ScopedOverride).
+PageDataSetLookup& pageDataSetLookup();
 
 // The dataset named by the first band object of that band type on the page:
 // a report dataset among the components of the report's owner, else the

@@ -33,12 +33,17 @@ bool defaultFilter(const QString& expression) {
     return !CompareVariants(ExprOp::Equal, v, Variant(0));
 }
 
-FilterEvaluator& filterEvaluator() {
-    static FilterEvaluator evaluator = defaultFilter;
-    return evaluator;
-}
+// The datasets' part of the library state: how a filter expression is
+// evaluated (tests install their own).
+struct DataSetFilterState : DefaultResetPart<DataSetFilterState> {
+    FilterEvaluator evaluator = defaultFilter;
+};
 
 } // namespace
+
+FilterEvaluator& filterEvaluator() {
+    return libraryState().part<DataSetFilterState>().evaluator;
+}
 
 void SetFilterEvaluator(FilterEvaluator evaluator) {
     filterEvaluator() = evaluator ? std::move(evaluator) : FilterEvaluator(defaultFilter);
@@ -56,8 +61,9 @@ TvxDataset::TvxDataset(Component* owner) : Component(owner) {
 }
 
 TvxDataset::~TvxDataset() {
-    if (CurrentReport)
-        CurrentReport->DataSets.Remove(this);
+    const std::vector<TvxDataSetList*> lists = lists_;
+    for (TvxDataSetList* list : lists)
+        list->Forget(this);
 }
 
 void TvxDataset::First() {

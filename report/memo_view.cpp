@@ -4,6 +4,7 @@
 #include "report/value_expansion.h"
 
 #include "expr/evaluator.h"
+#include "platform/platform_state.h"
 #include "report/library_state.h"
 #include "report/report.h"
 #include "report/report_hooks.h"
@@ -12,12 +13,10 @@
 
 namespace vx {
 
-int32_t MeasuredTextHeight = 0;
-int32_t MeasuredBandHeight = 0;
+int32_t& MeasuredTextHeight = modelState().MeasuredTextHeight;
+int32_t& MeasuredBandHeight = modelState().MeasuredBandHeight;
 
 namespace {
-// Resolution of the screen the report library draws for.
-constexpr int kScreenPixelsPerInch = 96;
 
 int mulDiv(int a, int b, int c) { // rounds halves away from zero
     if (c == 0)
@@ -207,9 +206,9 @@ PreparedFont prepareFont(Canvas& c, const TvxMemoView& view) {
     c.setBrush(BrushSpec{BrushStyle::Null, kWhite, 0});
     f.spec = view.Font.toFontSpec();
     const TvxReport* report = view.Report;
-    if (report && report->Scaled && report->PixelsPerInch != kScreenPixelsPerInch)
-        f.spec.height = int(
-            std::nearbyint(double(f.spec.height) * report->PixelsPerInch / kScreenPixelsPerInch));
+    const int screen = screenPixelsPerInch(); // taken at program start
+    if (report && report->Scaled && report->PixelsPerInch != screen)
+        f.spec.height = int(std::nearbyint(double(f.spec.height) * report->PixelsPerInch / screen));
     if (view.Turned()) {
         f.spec.escapement = 900;
         f.spec.orientation = 900;

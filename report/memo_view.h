@@ -60,10 +60,10 @@ public:
 };
 
 // Height of the text found by the last layout of a text object.
-extern int32_t MeasuredTextHeight;
+extern int32_t& MeasuredTextHeight;
 // The running band height that measuring (draw mode 1) raises; the engine
 // sets it before measuring a band.
-extern int32_t MeasuredBandHeight;
+extern int32_t& MeasuredBandHeight;
 
 // Wraps one line into pieces no wider than `width` (positions and break
 // rules of the text object); `measure` gives the width of a piece.

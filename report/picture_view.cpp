@@ -4,6 +4,7 @@
 
 #include "platform/errors.h"
 #include "report/library_state.h"
+#include "report/picture_data.h"
 #include "report/report.h"
 #include "report/template_messages.h"
 
@@ -14,10 +15,11 @@
 namespace vx {
 
 namespace {
-MetafileDrawer& metafileDrawer() {
-    static MetafileDrawer drawer;
-    return drawer;
-}
+// The pictures' part of the library state: the player that draws a
+// metafile picture, installed by the layer that has one.
+struct PictureDrawerState : DefaultResetPart<PictureDrawerState> {
+    MetafileDrawer drawer;
+};
 
 uint16_t word(const QByteArray& b, qsizetype at) {
     if (at + 2 > b.size())
@@ -32,6 +34,10 @@ int32_t int32At(const QByteArray& b, qsizetype at) {
                    (uint32_t(uint8_t(b[at + 2])) << 16) | (uint32_t(uint8_t(b[at + 3])) << 24));
 }
 } // namespace
+
+MetafileDrawer& metafileDrawer() {
+    return libraryState().part<PictureDrawerState>().drawer;
+}
 
 void SetMetafileDrawer(MetafileDrawer drawer) {
     metafileDrawer() = std::move(drawer);
@@ -130,8 +136,14 @@ void TvxPictureView::LoadFromStream(ByteReader& in) {
         throw VxError(streamReadErrorMessage());
     Picture.clear();
     if (kind != PictureHolder::None) {
+        // The picture is what its own header says, checked; bytes after it
+        // up to the end offset are skipped, not kept as part of it.
+        const QByteArray bytes = in.bytes(size_t(end) - in.pos());
+        const qsizetype length = storedPictureLength(kind, bytes);
+        if (length <= 0)
+            throw VxError(streamReadErrorMessage());
         Picture.kind = PictureHolder::Kind(kind);
-        Picture.data = in.bytes(size_t(end) - in.pos());
+        Picture.data = bytes.left(length);
     }
     in.seek(size_t(end));
 }

@@ -49,6 +49,7 @@ public:
 // plays metafiles (nothing is drawn without it).
 using MetafileDrawer = std::function<void(Canvas&, const QRect& dest, const QByteArray& emf)>;
 void SetMetafileDrawer(MetafileDrawer drawer);
+MetafileDrawer& metafileDrawer();
 
 class TvxPictureView : public TvxCustomPictureView {
 public:

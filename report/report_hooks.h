@@ -1,8 +1,11 @@
 #pragma once
 
 // Operations of TvxReport that higher layers provide. The engine, the
-// preview and the designer install them at module initialisation; an
-// operation without its hook does nothing (or raises, where noted).
+// preview and the designer install them at module initialisation, through
+// libraryState().addInitialiser() so that resetLibraryState() installs them
+// again; an operation without its hook does nothing (or raises, where noted).
+
+#include "platform/process_state.h"
 
 #include <QString>
 
@@ -14,7 +17,7 @@ namespace vx {
 class TvxReport;
 class TvxBand;
 
-struct ReportHooks {
+struct ReportHooks : DefaultResetPart<ReportHooks> {
     // engine: runs the template into the prepared pages.
     std::function<void(TvxReport&)> Prepare;
     // engine: Prepare, then the error box or the preview.

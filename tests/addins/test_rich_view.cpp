@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 
 using namespace vx;
 
@@ -27,14 +28,14 @@ protected:
     void SetUp() override {
         ReportTest::SetUp();
         RegisterRichTextAddIn(); // templates find the class by name
-        savedExpand_ = reportHooks().ExpandValue;
-        reportHooks().ExpandValue = [this](const QString& e, int32_t, const QString&) {
-            const auto it = values.find(e);
-            return it == values.end() ? QStringLiteral("?") : it->second;
-        };
+        expand_.emplace(reportHooks().ExpandValue,
+                        [this](const QString& e, int32_t, const QString&) {
+                            const auto it = values.find(e);
+                            return it == values.end() ? QStringLiteral("?") : it->second;
+                        });
     }
     void TearDown() override {
-        reportHooks().ExpandValue = savedExpand_;
+        expand_.reset();
         ReportTest::TearDown();
     }
 
@@ -52,7 +53,8 @@ protected:
     TvxReport report;
 
 private:
-    std::function<QString(const QString&, int32_t, const QString&)> savedExpand_;
+    std::optional<ScopedOverride<std::function<QString(const QString&, int32_t, const QString&)>>>
+        expand_;
 };
 
 // "text|b" or "text|n" per run of the expanded text.

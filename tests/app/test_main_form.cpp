@@ -23,22 +23,18 @@ namespace {
 class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedHooks_ = reportHooks();
         savedPrinter_ = ReplacePrinterSettings(std::make_unique<TPrinterSettings>());
-        reportHooks().PrepareAndShow = [this](TvxReport&) {
-            calls_ << QStringLiteral("PrepareAndShow");
-        };
-        reportHooks().OpenPreview = [this](TvxReport&) { calls_ << QStringLiteral("OpenPreview"); };
     }
-    void TearDown() override {
-        reportHooks() = savedHooks_;
-        ReplacePrinterSettings(std::move(savedPrinter_));
-    }
+    void TearDown() override { ReplacePrinterSettings(std::move(savedPrinter_)); }
     QStringList calls_;
     MessageBoxInterceptor boxes_;
+    const ScopedOverride<std::function<void(TvxReport&)>> prepareAndShow_{
+        reportHooks().PrepareAndShow,
+        [this](TvxReport&) { calls_ << QStringLiteral("PrepareAndShow"); }};
+    const ScopedOverride<std::function<void(TvxReport&)>> openPreview_{
+        reportHooks().OpenPreview, [this](TvxReport&) { calls_ << QStringLiteral("OpenPreview"); }};
 
 private:
-    ReportHooks savedHooks_;
     std::unique_ptr<TPrinterSettings> savedPrinter_;
 };
 
