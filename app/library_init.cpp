@@ -1,5 +1,6 @@
 #include "app/library_init.h"
 
+#include "addins/barcode/codebarre_view.h"
 #include "platform/message_box.h"
 #include "preview/find_form.h"
 #include "preview/pdf_export.h"
@@ -36,6 +37,7 @@ void initLibrary() {
     // 4. Registries: name resolution for expressions; add-in object classes
     //    and the engine's hooks join here as those layers provide them.
     InstallNameResolution();
+    RegisterBarcodeAddIn();
 }
 
 } // namespace vx
