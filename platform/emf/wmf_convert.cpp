@@ -32,7 +32,7 @@ struct Frame {
 
 std::optional<Frame> frameOf(const WmfPicture& wmf) {
     const WmfHeader& h = wmf.header();
-    Frame f;
+    Frame f{QPoint(0, 0), QSize(0, 0), QSize(0, 0)};
     if (h.placeable) {
         f.windowOrg = QPoint(h.boxLeft, h.boxTop);
         f.windowExt = QSize(int(h.boxRight) - h.boxLeft, int(h.boxBottom) - h.boxTop);
