@@ -1,6 +1,8 @@
 #include "app/library_init.h"
 
 #include "addins/barcode/codebarre_view.h"
+#include "addins/ole/ole_view.h"
+#include "addins/richtext/rich_view.h"
 #include "platform/message_box.h"
 #include "preview/find_form.h"
 #include "preview/pdf_export.h"
@@ -37,7 +39,15 @@ void initLibrary() {
     // 4. Registries: name resolution for expressions; add-in object classes
     //    and the engine's hooks join here as those layers provide them.
     InstallNameResolution();
+
+    // 5. Add-in object classes.
+    RegisterAddIns();
+}
+
+void RegisterAddIns() {
+    RegisterOleAddIn();
     RegisterBarcodeAddIn();
+    RegisterRichTextAddIn();
 }
 
 } // namespace vx

@@ -13,6 +13,7 @@ packages=(
   cups cups-bsd cups-client printer-driver-cups-pdf
   poppler-utils emf2svg sqlite3
   zbar-tools libzint-dev
+  libgsf-1-dev
 )
 
 missing=()
