@@ -4,6 +4,8 @@
 // mode, as the engine drives them). Boxes are recorded instead of shown; the
 // library's own exceptions are expected, anything else is a finding.
 #include "addins/barcode/codebarre_view.h"
+#include "addins/ole/ole_view.h"
+#include "addins/richtext/rich_view.h"
 #include "platform/emf/recording_canvas.h"
 #include "platform/errors.h"
 #include "platform/message_box.h"
@@ -47,7 +49,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static QGuiApplication app(*argc, *argv);
     vx::ReplacePrinterSettings(std::make_unique<vx::TPrinterSettings>(nullptr));
     vx::InstallNameResolution(); // text objects evaluate through the report
-    vx::RegisterBarcodeAddIn();  // add-in objects draw too
+    vx::RegisterOleAddIn();      // add-in objects draw too
+    vx::RegisterBarcodeAddIn();
+    vx::RegisterRichTextAddIn();
     static vx::MessageBoxInterceptor boxes;
     return 0;
 }
