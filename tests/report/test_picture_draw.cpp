@@ -197,6 +197,25 @@ TEST_F(PictureDraw, HostilePicturesAreRefusedBeforeAllocating) {
     }
 }
 
+TEST_F(PictureDraw, PictureRecordWithAHostileSizeFailsTheLoad) {
+    TvxReport report;
+    auto picture = std::make_unique<TvxPictureView>(&report);
+    picture->Picture = PictureHolder::fromImage(solid({4, 3}, Qt::red));
+    report.Pages->Pages(0).Add(std::move(picture));
+    const QByteArray good = report.SaveToBytes();
+    const qsizetype data = good.indexOf("BM"); // the end offset is the word before
+    for (uint32_t end : {0x7FFFFFFFu, 0xFFFFFFFFu, uint32_t(data - 1)}) {
+        QByteArray bad = good;
+        ByteWriter(&bad).patchU32(data - 4, end);
+        clearMessages();
+        TvxReport loaded;
+        loaded.LoadFromBytes(bad);
+        ASSERT_EQ(messages().size(), 1u) << end;
+        EXPECT_TRUE(messages()[0].text.startsWith("Non è stato possibile terminare"));
+        EXPECT_EQ(loaded.Pages->Pages(0).Count(), 0);
+    }
+}
+
 TEST_F(PictureDraw, DesignerPlaceholderAndHiddenObjects) {
     view_.FrameLines = 0;
     CallRecorder canvas;
