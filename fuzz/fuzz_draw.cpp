@@ -6,8 +6,10 @@
 #include "addins/barcode/codebarre_view.h"
 #include "addins/ole/ole_view.h"
 #include "addins/richtext/rich_view.h"
+#include "fuzz/fuzz_exit.h"
 #include "platform/emf/recording_canvas.h"
 #include "platform/errors.h"
+#include "platform/fonts.h"
 #include "platform/message_box.h"
 #include "report/library_state.h"
 #include "report/memo_view.h"
@@ -47,6 +49,7 @@ void drawAll(vx::TvxReport& report, vx::Canvas& canvas) {
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(*argc, *argv);
+    vx::fuzz::endWithoutStaticDestructors([] { vx::fontTextWidth(vx::FontSpec{}, "x"); });
     vx::ReplacePrinterSettings(std::make_unique<vx::TPrinterSettings>(nullptr));
     vx::InstallNameResolution(); // text objects evaluate through the report
     vx::RegisterOleAddIn();      // add-in objects draw too

@@ -3,10 +3,12 @@
 // strictly (the conversion must always write a sound picture) and played
 // onto a small image through the painter canvas.
 
+#include "fuzz/fuzz_exit.h"
 #include "platform/emf/emf_player.h"
 #include "platform/emf/wmf_convert.h"
 #include "platform/emf/wmf_reader.h"
 #include "platform/errors.h"
+#include "platform/fonts.h"
 #include "platform/painter_canvas.h"
 
 #include <QGuiApplication>
@@ -21,6 +23,7 @@
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static std::unique_ptr<QGuiApplication> app = std::make_unique<QGuiApplication>(*argc, *argv);
+    vx::fuzz::endWithoutStaticDestructors([] { vx::fontTextWidth(vx::FontSpec{}, "x"); });
     return 0;
 }
 
