@@ -377,6 +377,14 @@ std::vector<int> fontCharAdvances(const FontSpec& font, const QString& text) {
     return result;
 }
 
+std::vector<double> fontDesignAdvances(const FontSpec& font, const QString& text) {
+    const SizedFont& sized = sizedFont(font);
+    std::vector<double> result(size_t(text.size()), 0.0);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        result[size_t(i)] = unitAdvance(*sized.face, text, i) * sized.scaleX;
+    return result;
+}
+
 int fontTextWidth(const FontSpec& font, const QString& text) {
     const SizedFont& sized = sizedFont(font);
     double position = 0;

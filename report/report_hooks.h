@@ -31,6 +31,13 @@ struct ReportHooks : DefaultResetPart<ReportHooks> {
     std::function<int(const TvxBand&)> BandTypeOf;
     // engine: whether a run-time band fits its height to its contents.
     std::function<bool(const TvxBand&)> BandFitToContent;
+    // engine: a run-time band's measured height (CalcHeight) and its design
+    // height (Height); an empty stretched text cell grows with its band.
+    std::function<int32_t(const TvxBand&)> BandCalcHeight;
+    std::function<int32_t(const TvxBand&)> BandHeight;
+    // designer: the format dialog ("Formatta variabile"), given an object's
+    // FormatCode and FormatText; true when the user confirmed new values.
+    std::function<bool(int32_t& formatCode, QString& formatText)> EditFormat;
     // functions: the text of one bracketed expression of a text object,
     // formatted with the object's FormatCode and FormatText (ExpandValue).
     std::function<QString(const QString& expression, int32_t formatCode, const QString& formatText)>

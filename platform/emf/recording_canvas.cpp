@@ -358,6 +358,9 @@ int RecordingCanvas::textWidth(const QString& text) {
 std::vector<int> RecordingCanvas::charAdvances(const QString& text) {
     return fontCharAdvances(d_->s.font, text);
 }
+std::vector<double> RecordingCanvas::designAdvances(const QString& text) {
+    return fontDesignAdvances(d_->s.font, text);
+}
 
 void RecordingCanvas::textOut(int x, int y, const QString& text, uint32_t options,
                               const QRect& clip, const std::vector<int>& advances) {

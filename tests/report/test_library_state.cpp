@@ -41,9 +41,6 @@ TEST(ReportLibraryState, ResetPutsEveryValueBackAndInstallsTheModuleHooksAgain) 
          [] { return !reportHooks().Prepare; }},
         {"page lookup", [] { pageDataSetLookup() = [](TvxPage*, int) { return nullptr; }; },
          [] { return !pageDataSetLookup(); }},
-        {"metafile drawer",
-         [] { metafileDrawer() = [](Canvas&, const QRect&, const QByteArray&) {}; },
-         [] { return !metafileDrawer(); }},
         {"printer access", [] { preparedPrinterAccess().SelectedPrinterName = [] { return "P"; }; },
          [] { return !preparedPrinterAccess().SelectedPrinterName; }},
         // The default evaluator is back, not an empty one.
