@@ -1,8 +1,11 @@
 #include "app/library_init.h"
 
 #include "addins/barcode/codebarre_view.h"
+#include "addins/chart/graph_view.h"
+#include "addins/framedtext/framed_memo_view.h"
 #include "addins/ole/ole_view.h"
 #include "addins/richtext/rich_view.h"
+#include "addins/shape/shape_view.h"
 #include "platform/message_box.h"
 #include "preview/find_form.h"
 #include "preview/pdf_export.h"
@@ -45,8 +48,11 @@ void initLibrary() {
 }
 
 void RegisterAddIns() {
+    RegisterFramedMemoAddIn();
     RegisterOleAddIn();
+    RegisterGraphAddIn();
     RegisterBarcodeAddIn();
+    RegisterShapeAddIn();
     RegisterRichTextAddIn();
 }
 
