@@ -18,19 +18,8 @@ QString unusable(const QString& name) {
     return QStringLiteral("La stampante \"%1\" non è disponibile").arg(name);
 }
 
-// The page size of a device mode: the Windows paper code through Qt's
-// Windows ids, or the custom size for code 256 (tenths of a millimetre).
 std::optional<QPageSize> pageSizeOf(const DeviceMode& mode) {
-    if (mode.paperSize == kCustomPaper) {
-        if (mode.paperWidth <= 0 || mode.paperLength <= 0)
-            return std::nullopt;
-        return QPageSize(QSizeF(mode.paperWidth / 10.0, mode.paperLength / 10.0),
-                         QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
-    }
-    const QPageSize::PageSizeId id = QPageSize::id(mode.paperSize);
-    if (id == QPageSize::Custom)
-        return std::nullopt;
-    return QPageSize(id);
+    return pageSizeOfPaper(mode.paperSize, mode.paperWidth, mode.paperLength);
 }
 
 // Printers of the system through Qt's printing support (CUPS on Linux).
@@ -180,6 +169,19 @@ private:
 };
 
 } // namespace
+
+std::optional<QPageSize> pageSizeOfPaper(int code, int width, int length) {
+    if (code == kCustomPaper) {
+        if (width <= 0 || length <= 0)
+            return std::nullopt;
+        return QPageSize(QSizeF(width / 10.0, length / 10.0), QPageSize::Millimeter, QString(),
+                         QPageSize::ExactMatch);
+    }
+    const QPageSize::PageSizeId id = QPageSize::id(code);
+    if (id == QPageSize::Custom)
+        return std::nullopt;
+    return QPageSize(id);
+}
 
 std::unique_ptr<PrinterDevice> createSystemPrinterDevice() {
     return std::make_unique<SystemPrinterDevice>();

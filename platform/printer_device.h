@@ -9,11 +9,13 @@
 // code (the platform's paper codes, 256 = custom size), custom paper size and
 // orientation with a mask of the fields the driver honours.
 
+#include <QPageSize>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QPrinter;
@@ -88,6 +90,11 @@ public:
     // device mode (printer name, page size, orientation, full resolution).
     virtual void configurePrinter(QPrinter& printer) = 0;
 };
+
+// The page size of a paper code through Qt's Windows ids, or for code 256
+// the custom size (tenths of a millimetre); nothing for a code Qt does not
+// know or an empty custom size.
+std::optional<QPageSize> pageSizeOfPaper(int code, int width, int length);
 
 // The system's printers through Qt (CUPS).
 std::unique_ptr<PrinterDevice> createSystemPrinterDevice();

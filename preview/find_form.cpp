@@ -219,40 +219,40 @@ int penWidthAtRecord(TStandardPreview& preview, int pageIndex, int64_t recordNum
     image.fill(Qt::white);
     QPainter painter(&image);
     PainterCanvas canvas(painter);
-    const bool searching = preview.Searching;
-    const preview::SearchRecordHandler saved = preview.SearchRecord;
-    preview.Searching = true;
-    preview.SearchRecord = [&](emf::EmfPlayer& player, const emf::EmfRecord&, int number) {
+    const bool searching = preview.Search.Searching;
+    const preview::SearchRecordHandler saved = preview.Search.SearchRecord;
+    preview.Search.Searching = true;
+    preview.Search.SearchRecord = [&](emf::EmfPlayer& player, const emf::EmfRecord&, int number) {
         if (number != recordNumber)
             return false;
         width = player.state().dc.pen.width;
         return true;
     };
     preview.DrawPage(canvas, pageIndex, Edges{0, 0, 10, 10});
-    preview.SearchRecord = saved;
-    preview.Searching = searching;
+    preview.Search.SearchRecord = saved;
+    preview.Search.Searching = searching;
     return width;
 }
 
 } // namespace
 
 bool SearchPreview(TStandardPreview& preview) {
-    preview.Found = false;
-    preview.HitCount = 0;
+    preview.Search.Found = false;
+    preview.Search.HitCount = 0;
     TvxReport* report = preview.report();
     if (!report || !report->PreparedPages)
         return false;
     FindRequest request;
-    request.text = preview.SearchText;
-    request.caseSensitive = preview.CaseSensitive;
-    request.partOfWord = preview.PartOfWord;
+    request.text = preview.Search.SearchText;
+    request.caseSensitive = preview.Search.CaseSensitive;
+    request.partOfWord = preview.Search.PartOfWord;
     request.currentPage = preview.currentPage();
-    request.lastHit = preview.LastHit;
-    if (preview.SearchNext)
+    request.lastHit = preview.Search.LastHit;
+    if (preview.Search.SearchNext)
         request.origin = FindOrigin::Next;
-    else if (preview.SearchPrevious)
+    else if (preview.Search.SearchPrevious)
         request.origin = FindOrigin::Previous;
-    else if (preview.FromCurrentPage)
+    else if (preview.Search.FromCurrentPage)
         request.origin = FindOrigin::CurrentPage;
     else
         request.origin = FindOrigin::FirstPage;
@@ -265,31 +265,31 @@ bool SearchPreview(TStandardPreview& preview) {
     const int64_t e = 4 + penWidthAtRecord(preview, hit->page, hit->recordNumber) / 2;
     const preview::PageScale scale = preview.pageScale(hit->page);
     const auto px = [](int64_t v, double s) { return roundEven(double(v) * s); };
-    preview.HitRect = Edges{px(int64_t(hit->bounds.left) - e, scale.sx),
-                            px(int64_t(hit->bounds.top) - e, scale.sy),
-                            px(int64_t(hit->bounds.right) + e, scale.sx),
-                            px(int64_t(hit->bounds.bottom) + e, scale.sy)};
-    preview.HitCount = hit->hitNumber;
-    preview.LastHit = hit->hitNumber;
-    preview.HitPage = hit->page;
-    preview.RecordNumber = int(hit->recordNumber);
-    preview.Found = true;
-    preview.BlinkCount = 0;
+    preview.Search.HitRect = Edges{px(int64_t(hit->bounds.left) - e, scale.sx),
+                                   px(int64_t(hit->bounds.top) - e, scale.sy),
+                                   px(int64_t(hit->bounds.right) + e, scale.sx),
+                                   px(int64_t(hit->bounds.bottom) + e, scale.sy)};
+    preview.Search.HitCount = hit->hitNumber;
+    preview.Search.LastHit = hit->hitNumber;
+    preview.Search.HitPage = hit->page;
+    preview.Search.RecordNumber = int(hit->recordNumber);
+    preview.Search.Found = true;
+    preview.Search.BlinkCount = 0;
     preview.blinkTimer()->start();
     return true;
 }
 
 void ShowSearchHit(TStandardPreview& preview) {
-    if (preview.HitPage + 1 != preview.currentPage())
-        preview.ShowPage(preview.HitPage + 1);
-    const Edges& r = preview.HitRect;
+    if (preview.Search.HitPage + 1 != preview.currentPage())
+        preview.ShowPage(preview.Search.HitPage + 1);
+    const Edges& r = preview.Search.HitRect;
     QScrollBar* h = preview.horizontalBar();
     QScrollBar* v = preview.verticalBar();
     const int panelWidth = preview.paintPanel()->width();
     const int panelHeight = preview.paintPanel()->height();
-    preview::Point o = preview.PageOrigin(preview.HitPage);
+    preview::Point o = preview.PageOrigin(preview.Search.HitPage);
     h->setValue(h->value() + o.x + r.left - (panelWidth + r.left - r.right) / 2);
-    o = preview.PageOrigin(preview.HitPage);
+    o = preview.PageOrigin(preview.Search.HitPage);
     v->setValue(v->value() + o.y + r.top - (panelHeight + r.top - r.bottom) / 2);
     preview.TimerTimer();
 }
@@ -302,22 +302,22 @@ void FindInReport(TStandardPreview& preview) {
     const FindDialogRunner& runner = findDialogRunner();
     const int answer = runner ? runner(form) : form.exec();
     if (answer == QDialog::Accepted) {
-        if (preview.Found) {
-            preview.BlinkCount = kEndBlink;
+        if (preview.Search.Found) {
+            preview.Search.BlinkCount = kEndBlink;
             preview.TimerTimer();
         }
         QApplication::processEvents();
-        preview.Searching = true;
-        preview.Found = false;
-        preview.SearchText = form.FindText->currentText();
-        preview.CaseSensitive = form.FindCase->isChecked();
-        preview.PartOfWord = form.FindSub->isChecked();
-        preview.SearchNext = form.FindNext->isChecked();
-        preview.SearchPrevious = form.FindPrevious->isChecked();
-        preview.FromCurrentPage = form.FindCurrentPage->isChecked();
-        preview.HitCount = 0;
+        preview.Search.Searching = true;
+        preview.Search.Found = false;
+        preview.Search.SearchText = form.FindText->currentText();
+        preview.Search.CaseSensitive = form.FindCase->isChecked();
+        preview.Search.PartOfWord = form.FindSub->isChecked();
+        preview.Search.SearchNext = form.FindNext->isChecked();
+        preview.Search.SearchPrevious = form.FindPrevious->isChecked();
+        preview.Search.FromCurrentPage = form.FindCurrentPage->isChecked();
+        preview.Search.HitCount = 0;
         const bool found = SearchPreview(preview);
-        preview.Searching = false;
+        preview.Search.Searching = false;
         if (found) {
             form.FindNext->setEnabled(true);
             form.FindPrevious->setEnabled(form.FindNext->isChecked() ||

@@ -38,11 +38,10 @@ bool recordVisible(const QRect& clip, const RectL& bounds, int penWidth, double 
     return !(r < cl || l > cr || b < ct || t > cb);
 }
 
-SpacedAdvances spaceAdvances(const std::vector<int32_t>& recorded, const std::vector<int>& measured,
-                             const std::function<int(int index)>& widthAlone, int boundsWidth,
-                             int boundsHeight, double angle, double sx) {
+SpacedAdvances spaceAdvances(const std::vector<int32_t>& recorded, int boundsWidth,
+                             int boundsHeight, double angle, double sx, double originX) {
     SpacedAdvances out;
-    const int n = int(std::min(recorded.size(), measured.size()));
+    const int n = int(recorded.size());
     if (n == 0)
         return out;
     int64_t limit = boundsWidth;
@@ -58,21 +57,18 @@ SpacedAdvances spaceAdvances(const std::vector<int32_t>& recorded, const std::ve
     }
     out.count = c;
     out.recordedSum = u;
-    std::vector<int64_t> prefix(size_t(c) + 1, 0); // s(k)
-    for (int k = 1; k <= c; ++k)
-        prefix[size_t(k)] = prefix[size_t(k) - 1] + measured[size_t(k) - 1];
-    double factor = 1;
-    if (c >= 2) {
-        const double e1 = widthAlone(c - 1);
-        double e2 = double(prefix[size_t(c) - 1]);
-        if (e2 == 0)
-            e2 = 1;
-        factor = (sx * double(u) - e1) / e2;
-    }
+    // Each character starts where the recorded advances before it put it,
+    // scaled: the exact position is rounded, never a rounded advance
+    // summed, so equal letters stand evenly at any zoom.
     out.advances.resize(size_t(c));
-    for (int k = 1; k <= c; ++k)
-        out.advances[size_t(k) - 1] = roundEven(double(prefix[size_t(k)]) * factor) -
-                                      roundEven(double(prefix[size_t(k) - 1]) * factor);
+    int64_t before = 0;
+    int placed = roundEven(originX);
+    for (int k = 0; k < c; ++k) {
+        before += recorded[size_t(k)];
+        const int end = roundEven(originX + sx * double(before));
+        out.advances[size_t(k)] = end - placed;
+        placed = end;
+    }
     return out;
 }
 
@@ -391,19 +387,18 @@ private:
         // and the font already has its zoomed size.
         canvas_.setWorldTransform(QTransform::fromTranslate(req_.dest.left, req_.dest.top) *
                                   baseWorld_);
-        const std::vector<int> measured = canvas_.charAdvances(tr->text);
-        const SpacedAdvances spacing = spaceAdvances(
-            tr->dx, measured, [&](int i) { return canvas_.textWidth(tr->text.mid(i, 1)); },
-            tr->bounds.right - tr->bounds.left + 1, tr->bounds.bottom - tr->bounds.top + 1, angle_,
-            req_.sx);
+        const double originX = tr->reference.x() * req_.sx;
+        const SpacedAdvances spacing =
+            spaceAdvances(tr->dx, tr->bounds.right - tr->bounds.left + 1,
+                          tr->bounds.bottom - tr->bounds.top + 1, angle_, req_.sx, originX);
         QRect rect;
         if (tr->hasRect)
             rect = rectFromEdges(
                 roundEven(tr->rect.left * req_.sx), roundEven(tr->rect.top * req_.sy),
                 roundEven(tr->rect.right * req_.sx), roundEven(tr->rect.bottom * req_.sy));
-        canvas_.textOut(roundEven(tr->reference.x() * req_.sx),
-                        roundEven(tr->reference.y() * req_.sy), tr->text.left(spacing.count),
-                        rect.isEmpty() ? 0 : options, rect, spacing.advances);
+        canvas_.textOut(roundEven(originX), roundEven(tr->reference.y() * req_.sy),
+                        tr->text.left(spacing.count), rect.isEmpty() ? 0 : options, rect,
+                        spacing.advances);
         player.syncCanvas();
         return RecordAction::Done;
     }

@@ -60,18 +60,19 @@ bool adjustTextFor(double sx, double sy);
 bool recordVisible(const QRect& clip, const emf::RectL& bounds, int penWidth, double sx, double sy,
                    const Edges& dest);
 
-// The characters taken from a text record and their advances (steps 3-5 of
-// the spacing): `recorded` are the record's advances, `measured` the widths
-// of the characters with the current font (prefix sums give the string
-// widths), `lastAlone` the width of a character measured alone.
+// The characters taken from a text record and their advances at scale sx:
+// the characters whose recorded advances start
+// within the bounds' width (their height for text turned by `angle`), each
+// placed at its exact scaled position (originX + sx x the recorded
+// advances before it), rounded; the advances are the differences of the
+// rounded positions, so the string spans sx x U.
 struct SpacedAdvances {
     int count = 0;           // characters taken
     int64_t recordedSum = 0; // U: sum of their recorded advances
     std::vector<int> advances;
 };
-SpacedAdvances spaceAdvances(const std::vector<int32_t>& recorded, const std::vector<int>& measured,
-                             const std::function<int(int index)>& widthAlone, int boundsWidth,
-                             int boundsHeight, double angle, double sx);
+SpacedAdvances spaceAdvances(const std::vector<int32_t>& recorded, int boundsWidth,
+                             int boundsHeight, double angle, double sx, double originX = 0);
 
 // The record numbering: the header is page x 10000, each further record adds 1.
 inline constexpr int kRecordsPerPage = 10000;

@@ -1,10 +1,10 @@
 #include "preview/print_pages.h"
 
 #include "platform/errors.h"
-#include "platform/message_box.h"
 #include "platform/painter_canvas.h"
 #include "platform/printer_device.h"
 #include "preview/page_playback.h"
+#include "preview/print_dialog.h"
 #include "preview/progress_form.h"
 #include "preview/standard_preview.h"
 #include "report/emf_pages.h"
@@ -16,35 +16,11 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
 
-#include <algorithm>
 #include <cmath>
 
 namespace vx {
-
-std::vector<int> printOrder(int first, int last, int copies, bool collate, int pageCount) {
-    std::vector<int> order;
-    const int f = first - 1;
-    int t = last - 1;
-    if (t >= pageCount)
-        t = pageCount - 1;
-    const int n = t - f + 1;
-    if (n <= 0 || copies < 1 || f < 0)
-        return order;
-    order.reserve(size_t(n) * size_t(copies));
-    if (collate) {
-        for (int c = 0; c < copies; ++c)
-            for (int i = 0; i < n; ++i)
-                order.push_back(f + i);
-    } else {
-        for (int p = 0; p < n; ++p)
-            for (int j = 0; j < copies; ++j)
-                order.push_back(f + p);
-    }
-    return order;
-}
 
 QString printJobTitle(const QString& title) {
     return QStringLiteral("Corvina: ") + (title.isEmpty() ? QStringLiteral("Nessun nome") : title);
@@ -101,11 +77,13 @@ namespace {
 // paper change right at the start of a range) sends nothing.
 class PrinterTarget : public PrintTarget {
 public:
+    explicit PrinterTarget(PrinterProperties properties) : properties_(std::move(properties)) {}
     void beginJob(const QString& title) override {
         finish();
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
         if (PrinterDevice* device = PrinterSettings().Device())
             device->configurePrinter(*printer_);
+        applyProperties(*printer_, properties_);
         printer_->setDocName(title);
         printer_->setCopyCount(1); // copies are printed one by one
     }
@@ -138,6 +116,7 @@ private:
         printer_.reset();
     }
 
+    PrinterProperties properties_;
     std::unique_ptr<QPrinter> printer_;
     QPainter painter_;
 };
@@ -174,17 +153,35 @@ private:
 
 } // namespace
 
-std::unique_ptr<PrintTarget> createPrinterTarget() {
-    return std::make_unique<PrinterTarget>();
+std::unique_ptr<PrintTarget> createPrinterTarget(const PrinterProperties& properties) {
+    return std::make_unique<PrinterTarget>(properties);
 }
 
 PrintTargetFactory& printTargetFactory() {
-    static PrintTargetFactory factory = [] { return createPrinterTarget(); };
+    static PrintTargetFactory factory = [](const PrinterProperties& properties) {
+        return createPrinterTarget(properties);
+    };
     return factory;
 }
 
+namespace {
+
+PaperChoice paperOf(const PreparedPageInfo& page) {
+    return {page.PaperSize, page.PaperWidth, page.PaperHeight, page.Orientation};
+}
+
+void setPaper(TPrinterSettings& settings, const PaperChoice& paper) {
+    settings.SetPaper(paper.PaperSize, paper.PaperWidth, paper.PaperHeight, paper.Orientation);
+}
+
+} // namespace
+
 bool RunPrintJob(TvxReport& report, PrintTarget& target, int first, int last, int copies,
                  bool collate) {
+    return RunPrintJob(report, target, rangeOptions(first, last, copies, collate));
+}
+
+bool RunPrintJob(TvxReport& report, PrintTarget& target, const PrintJobOptions& options) {
     bool proceed = true;
     if (report.OnBeforePrint)
         report.OnBeforePrint(proceed);
@@ -199,10 +196,11 @@ bool RunPrintJob(TvxReport& report, PrintTarget& target, int first, int last, in
     TPrinterSettings& settings = PrinterSettings();
     settings.LoadPrinterList();
 
-    const std::vector<int> order = printOrder(first, last, copies, collate, pages->Count());
+    const std::vector<int> order = printOrder(options, pages->Count());
+    const PrinterProperties& properties = options.Properties;
     {
         PreparedPageInfo& page0 = pages->Pages(0);
-        settings.SetPaper(page0.PaperSize, page0.PaperWidth, page0.PaperHeight, page0.Orientation);
+        setPaper(settings, jobPaper(properties, paperOf(page0)));
         settings.GetPageMetrics(page0.PageMetrics);
     }
     const QString title = printJobTitle(report.Title);
@@ -214,11 +212,12 @@ bool RunPrintJob(TvxReport& report, PrintTarget& target, int first, int last, in
     int64_t printed = 0;
     for (const int k : order) {
         PreparedPageInfo& page = pages->Pages(k);
-        if (!settings.SamePaper(page.PaperSize, page.PaperWidth, page.PaperHeight,
-                                page.Orientation)) {
+        const PaperChoice paper = jobPaper(properties, paperOf(page));
+        if (!settings.SamePaper(paper.PaperSize, paper.PaperWidth, paper.PaperHeight,
+                                paper.Orientation)) {
             job.open = false;
             target.endJob();
-            settings.SetPaper(page.PaperSize, page.PaperWidth, page.PaperHeight, page.Orientation);
+            setPaper(settings, paper);
             target.beginJob(title);
             job.open = true;
         } else if (!firstPage) {
@@ -247,20 +246,25 @@ bool RunPrintJob(TvxReport& report, PrintTarget& target, int first, int last, in
 
 namespace {
 
-void runWithNewTarget(TvxReport& report, int first, int last, int copies, bool collate) {
-    std::unique_ptr<PrintTarget> target =
-        printTargetFactory() ? printTargetFactory()() : createPrinterTarget();
+void runWithNewTarget(TvxReport& report, const PrintJobOptions& options) {
+    std::unique_ptr<PrintTarget> target = printTargetFactory()
+                                              ? printTargetFactory()(options.Properties)
+                                              : createPrinterTarget(options.Properties);
     if (target)
-        RunPrintJob(report, *target, first, last, copies, collate);
+        RunPrintJob(report, *target, options);
 }
 
 } // namespace
 
 void PrintPages(TvxReport& report, int first, int last, int copies, bool collate) {
+    PrintPages(report, rangeOptions(first, last, copies, collate));
+}
+
+void PrintPages(TvxReport& report, const PrintJobOptions& options) {
     report.Terminated = false;
     if (report.OnProgress || !report.ShowProgress) {
         QApplication::processEvents();
-        runWithNewTarget(report, first, last, copies, collate);
+        runWithNewTarget(report, options);
     } else {
         TProgressForm& form = ProgressForm();
         QString caption = QStringLiteral("Report in preparazione");
@@ -272,10 +276,10 @@ void PrintPages(TvxReport& report, int first, int last, int copies, bool collate
         // An exception of the run leaves the modal loop and reaches the
         // caller after the window closed.
         std::exception_ptr failure;
-        form.StartAction = [&report, first, last, copies, collate, &failure](TProgressForm& f) {
+        form.StartAction = [&report, &options, &failure](TProgressForm& f) {
             QApplication::processEvents();
             try {
-                runWithNewTarget(report, first, last, copies, collate);
+                runWithNewTarget(report, options);
             } catch (...) {
                 failure = std::current_exception();
             }
@@ -291,85 +295,6 @@ void PrintPages(TvxReport& report, int first, int last, int copies, bool collate
         }
     }
     report.Terminated = false;
-}
-
-PrintDialogRunner& printDialogRunner() {
-    static PrintDialogRunner runner;
-    return runner;
-}
-
-QString noPrinterMessage() {
-    return QStringLiteral("Nessuna stampante installata.");
-}
-
-PrintDialogChoices printDialogChoices(const QPrinter& printer) {
-    PrintDialogChoices c;
-    c.PrinterName = printer.printerName();
-    c.AllPages = printer.printRange() != QPrinter::PageRange;
-    c.FromPage = printer.fromPage();
-    c.ToPage = printer.toPage();
-    c.Copies = printer.copyCount();
-    c.Collate = printer.collateCopies();
-    return c;
-}
-
-void PrintWithChoices(TvxReport& report, const PrintDialogChoices& choices) {
-    const int count = report.PreparedPages ? report.PreparedPages->Count() : 0;
-    if (count == 0)
-        return;
-    // The printer chosen in the dialog becomes the current one; the print
-    // job reads the printer list again and follows it.
-    TPrinterSettings& settings = PrinterSettings();
-    if (!choices.PrinterName.isEmpty()) {
-        const int chosen = int(settings.Printers.indexOf(choices.PrinterName));
-        if (chosen >= 0 && chosen != settings.PseudoPrinterIndex && chosen != settings.PrinterIndex)
-            settings.SelectPrinter(chosen);
-    }
-    QApplication::processEvents();
-    int first = 1;
-    int last = count;
-    if (!choices.AllPages && choices.FromPage > 0) {
-        first = std::clamp(choices.FromPage, 1, count);
-        last = std::clamp(choices.ToPage < 1 ? count : choices.ToPage, first, count);
-    }
-    PrintPages(report, first, last, std::max(1, choices.Copies), choices.Collate);
-}
-
-bool ExecPrintDialog(TvxReport& report, QWidget* parent) {
-    const int count = report.PreparedPages ? report.PreparedPages->Count() : 0;
-    if (count == 0)
-        return false;
-    TPrinterSettings& settings = PrinterSettings();
-    // Only the pseudo printer: there is nothing to print on.
-    if (settings.Printers.size() <= 1 && settings.IsPseudoPrinter()) {
-        showMessage(applicationTitle(), noPrinterMessage(), MessageIcon::Warning);
-        return false;
-    }
-    QPrinter printer(QPrinter::HighResolution);
-    if (!settings.IsPseudoPrinter() && !settings.SelectedPrinterName().isEmpty())
-        printer.setPrinterName(settings.SelectedPrinterName());
-    printer.setPrintRange(QPrinter::AllPages);
-    printer.setFromTo(1, count);
-    printer.setCopyCount(1);
-    printer.setCollateCopies(false);
-    QPrintDialog dialog(&printer, parent);
-    dialog.setMinMax(1, count);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
-    // The pages go to the printer settings' printer, one job per paper run:
-    // a file destination chosen here would be ignored, so it is not offered
-    // (the save dialog exports PDF files).
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    const PrintDialogRunner& runner = printDialogRunner();
-    if ((runner ? runner(dialog, printer) : dialog.exec()) != QDialog::Accepted)
-        return false;
-    const PrintDialogChoices choices = printDialogChoices(printer);
-    // Copies are printed one by one by the run, never by the printer.
-    printer.setCopyCount(1);
-    PrintWithChoices(report, choices);
-    return true;
 }
 
 void initPrintModule() {

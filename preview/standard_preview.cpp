@@ -7,6 +7,8 @@
 #include "preview/page_render.h"
 #include "preview/paint_panel.h"
 #include "preview/pdf_export.h"
+#include "preview/preview_keys.h"
+#include "preview/zoom_box.h"
 #include "report/emf_pages.h"
 #include "report/report.h"
 
@@ -33,264 +35,15 @@ using namespace vx::preview;
 
 namespace {
 
-constexpr int kToolBarHeight = 32;
-constexpr int kPageBoxWidth = 80;
-constexpr int kPageBoxHeight = 16;
-constexpr int kPageBoxFontPixels = 11;
-constexpr int kLargeChange = 200;
-constexpr int kSmallChange = 10;
-constexpr int kBlinkInterval = 250; // ms
-constexpr int kBlinkTicks = 9;
-
-const QString kOpenTitle = QStringLiteral("Apre un report.");
-const QString kOpenFilter = QStringLiteral("Report files (*.vxp)");
-const QString kSaveTitle = QStringLiteral("Salva il report.");
-const QString kSaveVxpFilter = QStringLiteral("Report file (*.vxp)");
-const QString kSaveEmfFilter = QStringLiteral("Enhanced Meta File - File Grafico (*.emf)");
-
 QRect qrect(const Edges& e) {
     return rectFromEdges(e.left, e.top, e.right, e.bottom);
 }
-
-// Keeps the process's current folder across a file dialog.
-class CurrentFolderGuard {
-public:
-    CurrentFolderGuard() : saved_(QDir::currentPath()) {}
-    ~CurrentFolderGuard() { QDir::setCurrent(saved_); }
-
-private:
-    QString saved_;
-};
 
 } // namespace
 
 PreviewHooks& previewHooks() {
     static PreviewHooks hooks;
     return hooks;
-}
-
-PageBox::PageBox(TStandardPreview* preview, QWidget* parent) : QWidget(parent), preview_(preview) {
-    // The bottom row is only as high as a scroll bar: a small font keeps
-    // the text whole in it.
-    QFont small = font();
-    small.setPixelSize(kPageBoxFontPixels);
-    setFont(small);
-}
-
-void PageBox::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), palette().window());
-    p.setPen(palette().windowText().color());
-    // Centred in the box itself: the bottom row's box is lower than the
-    // floating one, and text centred on the floating box's height would
-    // lose its bottom in it. The trailing blanks paint over a longer text.
-    p.drawText(QRect(0, 0, width(), height()),
-               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, preview_->pageBoxText());
-}
-
-TStandardPreview::TStandardPreview(QWidget* parent) : TvxPreview(parent) {
-    FormCreate();
-}
-
-TStandardPreview::~TStandardPreview() = default;
-
-void TStandardPreview::FormCreate() {
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
-    resize(564, 367);
-    toolBarShown_ = true;
-    pageBoxShown_ = true;
-    buildToolBar();
-    buildScrollArea();
-
-    panel_ = new TPaintPanel(this, this);
-    panel_->setCursor(Qt::OpenHandCursor);
-
-    PagePanel = new QFrame(this);
-    PagePanel->setObjectName(QStringLiteral("PagePanel"));
-    PagePanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    PagePanel->setAutoFillBackground(true);
-    PagePanel->resize(kPageBoxWidth, kPageBoxHeight);
-    PaintPage = new PageBox(this, PagePanel);
-    PaintPage->setGeometry(PagePanel->contentsRect());
-    PagePanel->installEventFilter(this);
-    PagePanel->hide();
-    PagePanel->raise();
-
-    Timer = new QTimer(this);
-    Timer->setInterval(kBlinkInterval);
-    connect(Timer, &QTimer::timeout, this, [this] { TimerTimer(); });
-
-    forceRepaint_ = false;
-    lastZoom_ = 100.0;
-    lastZoomMode_ = zmPercent;
-    Searching = false;
-    Found = false;
-    buildPopupMenu();
-    layoutComponents();
-}
-
-void TStandardPreview::buildToolBar() {
-    StatusBar = new QWidget(this);
-    StatusBar->setObjectName(QStringLiteral("StatusBar"));
-    StatusBar->installEventFilter(this);
-    Bevel1 = new QFrame(StatusBar);
-    Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    Bevel2 = new QFrame(StatusBar);
-    Bevel2->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-
-    ZoomBtn = new QComboBox(StatusBar);
-    ZoomBtn->setObjectName(QStringLiteral("ZoomBtn"));
-    ZoomBtn->setEditable(true);
-    ZoomBtn->setCompleter(nullptr);
-    ZoomBtn->setInsertPolicy(QComboBox::NoInsert);
-    ZoomBtn->addItems(zoomListEntries());
-    ZoomBtn->setMaxVisibleItems(9);
-    ZoomBtn->setFocusPolicy(Qt::ClickFocus); // no tab stop
-    ZoomBtn->setGeometry(4, 6, 62, 21);
-    ZoomBtn->setEditText(QStringLiteral("100%"));
-    ZoomBtn->setToolTip(QStringLiteral("Ingrandimento"));
-    // Keys reach the combo box or its line edit depending on the focus path.
-    ZoomBtn->installEventFilter(this);
-    ZoomBtn->lineEdit()->installEventFilter(this);
-    connect(ZoomBtn, &QComboBox::activated, this,
-            [this](int) { guarded([this] { ApplyZoomText(); }); });
-
-    auto separator = [this](const char* name, int x) {
-        auto* f = new QFrame(StatusBar);
-        f->setObjectName(QLatin1String(name));
-        f->setGeometry(x, 6, 4, 20);
-        f->installEventFilter(this);
-        return f;
-    };
-    auto button = [this](const char* name, int x, int w, const QString& caption,
-                         const QString& hint) {
-        auto* b = new QToolButton(StatusBar);
-        b->setObjectName(QLatin1String(name));
-        b->setText(caption);
-        b->setToolTip(hint);
-        b->setAutoRaise(true); // flat
-        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setGeometry(x, 4, w, 24);
-        return b;
-    };
-    Panel0 = separator("Panel0", 71);
-    OpenBtn = button("OpenBtn", 80, 64, QStringLiteral("&Apri"), QStringLiteral("Apre un report"));
-    SaveBtn =
-        button("SaveBtn", 146, 64, QStringLiteral("Sal&va"), QStringLiteral("Salva il report"));
-    PrintBtn =
-        button("PrintBtn", 212, 64, QStringLiteral("&Stampa"), QStringLiteral("Stampa il report"));
-    FindBtn =
-        button("FindBtn", 278, 64, QStringLiteral("&Trova"), QStringLiteral("Trova del testo"));
-    Panel1 = separator("Panel1", 346);
-    ScreenBtn = button("ScreenBtn", 354, 64, QStringLiteral("Sc&hermo"),
-                       QStringLiteral("Visualizza l'anteprima a schermo intero"));
-    Panel2 = separator("Panel2", 422);
-    CloseBtn =
-        button("CloseBtn", 430, 70, QStringLiteral("&Chiudi"), QStringLiteral("Chiude il report"));
-
-    connect(OpenBtn, &QToolButton::clicked, this, [this] { guarded([this] { OpenReport(); }); });
-    connect(SaveBtn, &QToolButton::clicked, this, [this] { guarded([this] { SaveReport(); }); });
-    connect(PrintBtn, &QToolButton::clicked, this, [this] { guarded([this] { PrintReport(); }); });
-    connect(FindBtn, &QToolButton::clicked, this, [this] { guarded([this] { FindInReport(); }); });
-    connect(ScreenBtn, &QToolButton::clicked, this, [this] { SetFullScreen(!fullScreen_); });
-    connect(CloseBtn, &QToolButton::clicked, this, [this] { close(); });
-}
-
-void TStandardPreview::buildScrollArea() {
-    auto plain = [this](QWidget* parent, const char* name) {
-        auto* w = new QWidget(parent);
-        w->setObjectName(QLatin1String(name));
-        return w;
-    };
-    VPanel = plain(this, "VPanel");
-    VI_Panel = plain(VPanel, "VI_Panel");
-    VScroll = new QScrollBar(Qt::Vertical, VI_Panel);
-    VScroll->setObjectName(QStringLiteral("VScroll"));
-    ButtonsPanel = plain(VPanel, "ButtonsPanel");
-    auto arrow = [this](const char* name, Qt::ArrowType type, const QString& hint) {
-        auto* b = new QToolButton(ButtonsPanel);
-        b->setObjectName(QLatin1String(name));
-        b->setArrowType(type);
-        b->setToolTip(hint);
-        b->setFocusPolicy(Qt::NoFocus);
-        return b;
-    };
-    PrevBtn = arrow("PrevBtn", Qt::UpArrow, QStringLiteral("Pagina precedente"));
-    NextBtn = arrow("NextBtn", Qt::DownArrow, QStringLiteral("Pagina successiva"));
-
-    HPanel = plain(this, "HPanel");
-    LeftPanel = new QFrame(HPanel);
-    LeftPanel->setObjectName(QStringLiteral("LeftPanel"));
-    LeftPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    LeftPanel->installEventFilter(this);
-    PaintPage2 = new PageBox(this, LeftPanel);
-    HI_Panel = plain(HPanel, "HI_Panel");
-    HScroll = new QScrollBar(Qt::Horizontal, HI_Panel);
-    HScroll->setObjectName(QStringLiteral("HScroll"));
-    RightPanel = plain(HPanel, "RightPanel");
-    RightPanel->installEventFilter(this);
-
-    for (QScrollBar* bar : {VScroll, HScroll}) {
-        bar->setPageStep(kLargeChange);
-        bar->setSingleStep(kSmallChange);
-        bar->setRange(0, 0);
-        // The keys of the window's table must reach the window.
-        bar->setFocusPolicy(Qt::NoFocus);
-    }
-    connect(VScroll, &QScrollBar::valueChanged, this, [this](int v) { onVerticalScroll(v); });
-    connect(HScroll, &QScrollBar::valueChanged, this, [this](int v) { onHorizontalScroll(v); });
-    connect(PrevBtn, &QToolButton::clicked, this, [this] { PrevPage(); });
-    connect(NextBtn, &QToolButton::clicked, this, [this] { NextPage(); });
-}
-
-void TStandardPreview::buildPopupMenu() {
-    PopupMenu = new QMenu(this);
-    for (QToolButton* b : {OpenBtn, SaveBtn, PrintBtn, FindBtn}) {
-        QAction* a = PopupMenu->addAction(b->text());
-        connect(a, &QAction::triggered, b, &QToolButton::click);
-    }
-    PopupMenu->addSeparator();
-    for (const QString& entry : zoomListEntries()) {
-        QAction* a = PopupMenu->addAction(entry);
-        a->setCheckable(true);
-        connect(a, &QAction::triggered, this, [this, entry] { ZoomMenuClick(entry); });
-        zoomItems_.push_back(a);
-    }
-}
-
-void TStandardPreview::layoutComponents() {
-    const int W = width();
-    const int H = height();
-    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const int tb = (toolBarShown_ && !fullScreen_) ? kToolBarHeight : 0;
-    const bool bars = !fullScreen_;
-    StatusBar->setGeometry(0, 0, W, tb);
-    StatusBar->setVisible(tb > 0);
-    Bevel1->setGeometry(0, 0, W, 2);
-    Bevel2->setGeometry(0, kToolBarHeight - 2, W, 2);
-
-    const int hh = bars ? bar : 0;
-    const int vw = bars ? bar : 0;
-    const int vph = std::max(0, H - tb - hh);
-    VPanel->setGeometry(W - vw, tb, vw, vph);
-    VI_Panel->setGeometry(0, 0, vw, std::max(0, vph - 2 * hh));
-    VScroll->setGeometry(0, 0, VI_Panel->width(), VI_Panel->height());
-    ButtonsPanel->setGeometry(0, std::max(0, vph - 2 * hh), vw, 2 * hh);
-    PrevBtn->setGeometry(0, 0, vw, hh);
-    NextBtn->setGeometry(0, hh, vw, hh);
-
-    HPanel->setGeometry(0, H - hh, W, hh);
-    LeftPanel->setGeometry(0, 0, kPageBoxWidth, hh);
-    PaintPage2->setGeometry(LeftPanel->contentsRect());
-    HI_Panel->setGeometry(kPageBoxWidth, 0, std::max(0, W - kPageBoxWidth - vw), hh);
-    HScroll->setGeometry(0, 0, HI_Panel->width(), HI_Panel->height());
-    RightPanel->setGeometry(W - vw, 0, vw, hh);
-
-    panel_->setGeometry(0, tb, std::max(0, W - vw), std::max(0, H - tb - hh));
-    if (PagePanel->isVisibleTo(this))
-        PagePanel->move(0, H - PagePanel->height());
 }
 
 void TStandardPreview::computePageExtents() {
@@ -394,7 +147,7 @@ void TStandardPreview::FormResize() {
 
 void TStandardPreview::closeEvent(QCloseEvent* event) {
     if (Timer->isActive()) {
-        BlinkCount = kBlinkTicks - 1;
+        Search.BlinkCount = kBlinkTicks - 1;
         TimerTimer();
     }
     TvxPreview::closeEvent(event);
@@ -476,9 +229,9 @@ void TStandardPreview::DrawPage(Canvas& dc, int pageIndex, const Edges& rect) {
     PlaybackRequest req = pageRequest(info, pageIndex, zoom_, rect);
     req.onPanel = panelCanvas_ != nullptr && &dc == panelCanvas_;
     req.clip = panelClip_;
-    req.highlight = HitHighlight{Found, HitPage, RecordNumber, BlinkCount};
-    if (Searching && SearchRecord)
-        req.search = SearchRecord;
+    req.highlight = Search.highlight();
+    if (Search.Searching && Search.SearchRecord)
+        req.search = Search.SearchRecord;
     playPage(dc, info.Picture, req);
 }
 
@@ -497,11 +250,8 @@ Point TStandardPreview::PageOrigin(int pageIndex) const {
 }
 
 void TStandardPreview::SetZoom(double z) {
-    if (z != zoom_ && Found) {
-        const double f = z / zoom_;
-        HitRect = {roundEven(HitRect.left * f), roundEven(HitRect.top * f),
-                   roundEven(HitRect.right * f), roundEven(HitRect.bottom * f)};
-    }
+    if (z != zoom_ && Search.Found)
+        Search.scaleHit(z / zoom_);
     panel_->DryRun = true;
     zoom_ = z;
     const PaintPass dry = layoutPaint(pages_, viewState(), Edges{}, true);
@@ -566,7 +316,7 @@ void TStandardPreview::postUpdateZoomText() {
 }
 
 void TStandardPreview::UpdateZoomText() {
-    ZoomBtn->setEditText(formatZoomText(zoom_, localeSettings().decimalSeparator));
+    showZoomText(*ZoomBtn, formatZoomText(zoom_, localeSettings().decimalSeparator));
 }
 
 void TStandardPreview::ZoomMenuClick(const QString& caption) {
@@ -675,17 +425,18 @@ void TStandardPreview::SetFullScreen(bool on) {
 }
 
 Edges TStandardPreview::hitRectOnPanel() const {
-    const Point o = PageOrigin(HitPage);
-    return {HitRect.left + o.x, HitRect.top + o.y, HitRect.right + o.x, HitRect.bottom + o.y};
+    const Point o = PageOrigin(Search.HitPage);
+    return {Search.HitRect.left + o.x, Search.HitRect.top + o.y, Search.HitRect.right + o.x,
+            Search.HitRect.bottom + o.y};
 }
 
 void TStandardPreview::TimerTimer() {
-    ++BlinkCount;
+    ++Search.BlinkCount;
     const QRect r = qrect(hitRectOnPanel());
     panel_->update(r);
-    if (BlinkCount >= kBlinkTicks) {
+    if (Search.BlinkCount >= kBlinkTicks) {
         Timer->stop();
-        Found = false;
+        Search.Found = false;
         panel_->update(r);
     }
 }
@@ -693,73 +444,60 @@ void TStandardPreview::TimerTimer() {
 bool TStandardPreview::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
     if (zoomBoxFocused())
         return false;
-    const bool ctrl = modifiers & Qt::ControlModifier;
-    switch (key) {
-    case Qt::Key_Escape:
+    switch (keyAction(key, modifiers)) {
+    case KeyAction::None:
+        return false;
+    case KeyAction::Escape:
         if (fullScreen_)
             SetFullScreen(false);
         else
             close();
         break;
-    case Qt::Key_Space:
+    case KeyAction::ToggleFullScreen:
         SetFullScreen(!fullScreen_);
         break;
-    case Qt::Key_PageUp:
-        if (ctrl)
-            PrevPage();
-        else
-            VScroll->setValue(VScroll->value() - kLargeChange);
-        break;
-    case Qt::Key_PageDown:
-        if (ctrl)
-            NextPage();
-        else
-            VScroll->setValue(VScroll->value() + kLargeChange);
-        break;
-    case Qt::Key_Home:
-        FirstPage();
-        break;
-    case Qt::Key_End:
-        LastPage();
-        break;
-    case Qt::Key_Left:
-        HScroll->setValue(HScroll->value() - kSmallChange);
-        break;
-    case Qt::Key_Right:
-        HScroll->setValue(HScroll->value() + kSmallChange);
-        break;
-    case Qt::Key_Up:
-        VScroll->setValue(VScroll->value() - kSmallChange);
-        break;
-    case Qt::Key_Down:
-        VScroll->setValue(VScroll->value() + kSmallChange);
-        break;
-    case Qt::Key_F2:
-        guarded([this] { PrintReport(); });
-        break;
-    case Qt::Key_F3:
-        guarded([this] { FindInReport(); });
-        break;
-    case Qt::Key_F10:
-        guarded([this] { OpenReport(); });
-        break;
-    case Qt::Key_F11:
-        guarded([this] { SaveReport(); });
-        break;
-    case Qt::Key_Equal: // the "=" / "+" key of the main keyboard
-    case Qt::Key_Plus:
-        if (modifiers & Qt::KeypadModifier)
-            return false;
-        NextPage();
-        break;
-    case Qt::Key_Minus: // the "-" key of the main keyboard
-    case Qt::Key_Underscore:
-        if (modifiers & Qt::KeypadModifier)
-            return false;
+    case KeyAction::PrevPage:
         PrevPage();
         break;
-    default:
-        return false;
+    case KeyAction::NextPage:
+        NextPage();
+        break;
+    case KeyAction::ScrollPageUp:
+        VScroll->setValue(VScroll->value() - kLargeChange);
+        break;
+    case KeyAction::ScrollPageDown:
+        VScroll->setValue(VScroll->value() + kLargeChange);
+        break;
+    case KeyAction::FirstPage:
+        FirstPage();
+        break;
+    case KeyAction::LastPage:
+        LastPage();
+        break;
+    case KeyAction::ScrollLeft:
+        HScroll->setValue(HScroll->value() - kSmallChange);
+        break;
+    case KeyAction::ScrollRight:
+        HScroll->setValue(HScroll->value() + kSmallChange);
+        break;
+    case KeyAction::ScrollUp:
+        VScroll->setValue(VScroll->value() - kSmallChange);
+        break;
+    case KeyAction::ScrollDown:
+        VScroll->setValue(VScroll->value() + kSmallChange);
+        break;
+    case KeyAction::Print:
+        guarded([this] { PrintReport(); });
+        break;
+    case KeyAction::Find:
+        guarded([this] { FindInReport(); });
+        break;
+    case KeyAction::Open:
+        guarded([this] { OpenReport(); });
+        break;
+    case KeyAction::Save:
+        guarded([this] { SaveReport(); });
+        break;
     }
     return true;
 }
@@ -825,91 +563,6 @@ void TStandardPreview::panelMouseRelease(QMouseEvent* event) {
 
 void TStandardPreview::guarded(const std::function<void()>& work) {
     runGuarded(work);
-}
-
-void TStandardPreview::OpenReport() {
-    ApplyZoomText();
-    const CurrentFolderGuard folder;
-    QFileDialog dialog(this, kOpenTitle, QString(), kOpenFilter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    QApplication::processEvents();
-    OpenReportFile(dialog.selectedFiles().constFirst());
-}
-
-void TStandardPreview::OpenReportFile(const QString& fileName) {
-    if (!report())
-        return;
-    try {
-        report()->LoadPreparedFile(fileName);
-    } catch (...) {
-        // The pages read before the damage stay: the window must not keep
-        // the layout of pages that are gone.
-        lastZoom_ = 0;
-        FormShow();
-        throw;
-    }
-    lastZoom_ = 0;
-    FormShow();
-}
-
-void TStandardPreview::SaveReport() {
-    ApplyZoomText();
-    const CurrentFolderGuard folder;
-    QFileDialog dialog(this, kSaveTitle);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    const QStringList filters = saveDialogFilters();
-    dialog.setNameFilters(filters);
-    dialog.selectNameFilter(filters.constFirst());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    QApplication::processEvents();
-    const int type = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    SaveReportFile(dialog.selectedFiles().constFirst(), type < 1 ? 1 : type);
-}
-
-QStringList TStandardPreview::saveDialogFilters() {
-    QStringList filters{kSaveVxpFilter, kSaveEmfFilter};
-    for (const TvxExportFilterInfo& f : ExportFilters())
-        filters << f.NameFilter();
-    return filters;
-}
-
-QString TStandardPreview::emfFileName(const QString& chosen) {
-    const qsizetype p = chosen.toUpper().indexOf(QStringLiteral(".EMF"));
-    if (p >= 0 && p + 4 == chosen.size())
-        return chosen;
-    return chosen + QStringLiteral(".emf");
-}
-
-void TStandardPreview::SaveReportFile(const QString& fileName, int filterIndex) {
-    if (!report())
-        return;
-    if (filterIndex == 1) {
-        report()->SavePreparedFile(fileName);
-        return;
-    }
-    if (filterIndex == 2) {
-        const int index = currentPage_ - 1;
-        if (index < 0 || index >= report()->PreparedPages->Count())
-            return;
-        const emf::EmfPicture& picture = report()->PreparedPages->Pages(index).Picture;
-        QByteArray bytes = picture.bytes();
-        if (!picture.isNull() && picture.header().bytes <= uint32_t(bytes.size()))
-            bytes.truncate(qsizetype(picture.header().bytes));
-        writeFileAtomically(emfFileName(fileName), bytes);
-        return;
-    }
-    // The registered export filters follow the two built-in types.
-    const std::vector<TvxExportFilterInfo>& exportFilters = ExportFilters();
-    const int filter = filterIndex - 3;
-    if (filter >= 0 && filter < int(exportFilters.size())) {
-        // A copy: the table may grow while the export window runs.
-        const TvxExportFilterInfo info = exportFilters[size_t(filter)];
-        ExportReport(*report(), info, fileName, this);
-    }
 }
 
 void TStandardPreview::PrintReport() {

@@ -9,6 +9,7 @@
 #include "preview/page_playback.h"
 #include "preview/preview.h"
 #include "preview/preview_geometry.h"
+#include "preview/search_state.h"
 
 #include <QPointer>
 #include <QString>
@@ -125,23 +126,8 @@ public:
     // zmPercent, else the mode's item); returns its caption.
     QString checkZoomMenuItem();
 
-    // Search state (filled by the find module, read by the playback).
-    bool Searching = false;
-    bool Found = false;
-    bool CaseSensitive = false;
-    bool PartOfWord = true;
-    bool SearchNext = false;
-    bool SearchPrevious = false;
-    bool FromCurrentPage = false;
-    QString SearchText;
-    preview::Edges HitRect; // panel pixels relative to the page's top-left corner
-    int HitPage = 0;
-    int BlinkCount = 0;
-    int RecordNumber = 0;
-    int LastHit = 0;
-    int HitCount = 0;
-    // Called per text record while Searching (see page_playback.h).
-    preview::SearchRecordHandler SearchRecord;
+    // Text search (filled by the find module, read by the playback).
+    preview::SearchState Search;
 
     // Panel painting (called by TPaintPanel).
     void paintPanel(QPaintEvent* event);
@@ -157,6 +143,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static constexpr int kToolBarHeight = 32;
+    static constexpr int kPageBoxWidth = 80;
+    static constexpr int kPageBoxHeight = 16;
+    static constexpr int kLargeChange = 200; // scroll bars' large change (pixels)
+    static constexpr int kSmallChange = 10;
+    static constexpr int kBlinkInterval = 250; // ms
+    static constexpr int kBlinkTicks = 9;
+
     void FormCreate();
     void FormShow();
     void FormResize();

@@ -10,7 +10,7 @@ packages=(
   fonts-liberation2 fontconfig
   xvfb xauth x11-apps x11-utils imagemagick
   postgresql
-  cups cups-bsd cups-client printer-driver-cups-pdf
+  cups cups-bsd cups-client cups-ipp-utils printer-driver-cups-pdf
   poppler-utils emf2svg sqlite3
   zbar-tools libzint-dev
   libgsf-1-dev

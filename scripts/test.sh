@@ -4,15 +4,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh
-
-# Services some tests use (PostgreSQL, a CUPS PDF printer): each script in
-# scripts/services starts its service for this run and prints the variables
-# the tests read; a service that cannot start makes its tests skip.
-for service in scripts/services/*.sh; do
-  [ -e "$service" ] || continue
-  eval "$(bash "$service" start)"
-done
+if [ "${1:-}" != "--with-services" ]; then
+  bash scripts/setup.sh
+  # The run gets its own PostgreSQL server and CUPS scheduler with a PDF
+  # printer, in a folder of its own, ended by a trap when the run ends, fails
+  # or is interrupted; a service that cannot start makes its tests skip.
+  exec bash scripts/services/with_services.sh bash scripts/test.sh --with-services "$@"
+fi
+shift
 
 jobs=$(nproc)
 cmake --preset release >/dev/null

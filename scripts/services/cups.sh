@@ -1,104 +1,187 @@
 #!/usr/bin/env bash
-# A CUPS printer that writes PDF files, for the printing tests.
+# A private CUPS scheduler with a PDF printer, for the printing tests.
 #
 #   bash scripts/services/cups.sh start
-#       starts the CUPS scheduler if it is installed and not running (as
-#       root), adds the queue VX_PDF on the cups-pdf back end if it is not
-#       there, and prints
+#       makes a new folder (VX_SERVICES_DIR/cups when that is set, else one
+#       under /tmp) holding everything of one scheduler
+#       (configuration, spool, cache, logs, state, its local socket and the
+#       PDFs of its printer), starts `cupsd` there, adds the queue VX_PDF on
+#       the cups-pdf back end and prints
+#           export CUPS_SERVER=FOLDER/cups.sock  (clients reach it only so)
 #           export VX_CUPS_PRINTER=VX_PDF
-#           export VX_CUPS_PDF_DIR=FOLDER     (where cups-pdf puts the files
-#                                              of jobs sent by this user)
-#       On any problem it prints nothing: the tests that need a real
-#       printer then skip. It never fails.
-#   bash scripts/services/cups.sh stop
-#       removes the VX_PDF queue (the scheduler keeps running).
+#           export VX_CUPS_PDF_DIR=FOLDER/pdf    (where the PDFs appear)
+#           export VX_CUPS_DIR=FOLDER             (for stop)
+#       When it cannot start it prints
+#           export CUPS_SERVER=FOLDER/none.sock   (no printer at all)
+#           export VX_CUPS_DIR=FOLDER
+#           export VX_CUPS_MISSING='what is missing'
+#       so the printing tests skip saying why, and never reach the system's
+#       printers. It never fails.
+#   bash scripts/services/cups.sh stop [FOLDER]
+#       ends that scheduler with every process it started and removes the
+#       folder (default: $VX_CUPS_DIR).
+#
+# Nothing under /etc/cups changes and the system's scheduler is neither
+# started nor stopped. cups-pdf reads its settings only from
+# /etc/cups/cups-pdf.conf, so the scheduler runs in a mount namespace of
+# its own where the run's configuration folder is mounted over /etc/cups:
+# the back end then writes into the run's folder and nobody else sees the
+# mount. With VX_SERVICE_OWNER set, a watcher stops the scheduler when that
+# process ends, also when it was killed without running its traps.
 set -u
+. "$(dirname "$0")/folder.sh"
 
 QUEUE=VX_PDF
+PPD_DIR=/usr/share/ppd/cups-pdf
+# How long the scheduler may take to answer or to end (seconds).
+WAIT_SECONDS=30
 
-scheduler_up() { lpstat -r 2>/dev/null | grep -q 'is running'; }
-
-start_scheduler() {
-    scheduler_up && return 0
-    command -v cupsd >/dev/null 2>&1 || return 1
-    [ "$(id -u)" = 0 ] || return 1
-    cupsd >/dev/null 2>&1 || return 1
-    local i
-    for i in $(seq 1 50); do
-        scheduler_up && return 0
-        sleep 0.2
-    done
+missing() {
+    echo "export VX_CUPS_MISSING='$1'"
     return 1
 }
 
-pdf_model() {
-    # The cups-pdf driver as the scheduler lists it (Debian 12:
-    # lsb/usr/cups-pdf/CUPS-PDF_opt.ppd), else its PPD file directly.
-    local model
-    local models
-    models=$(lpinfo -m 2>/dev/null)
-    model=$(echo "$models" | awk '$1 ~ /CUPS-PDF_opt/ {print $1; exit}')
-    [ -n "$model" ] || model=$(echo "$models" | awk 'tolower($1) ~ /cups-pdf/ {print $1; exit}')
-    if [ -n "$model" ]; then
-        echo "-m $model"
-        return 0
-    fi
-    for ppd in /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd /usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd; do
-        [ -f "$ppd" ] && { echo "-P $ppd"; return 0; }
+write_config() {
+    local dir=$1
+    mkdir -p "$dir/conf/ppd" "$dir/conf/ssl" "$dir/spool/tmp" "$dir/cache" "$dir/state" \
+        "$dir/log" "$dir/pdf" "$dir/pdf-spool" || return 1
+    cat >"$dir/conf/cupsd.conf" <<EOF
+LogLevel warn
+Listen $dir/cups.sock
+Browsing No
+BrowseLocalProtocols none
+DefaultShared No
+WebInterface No
+DefaultAuthType None
+# A job whose conversion fails ends as aborted; the queue goes on.
+ErrorPolicy abort-job
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  JobPrivateAccess all
+  JobPrivateValues none
+  SubscriptionPrivateAccess all
+  SubscriptionPrivateValues none
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+EOF
+    cat >"$dir/conf/cups-files.conf" <<EOF
+ServerRoot $dir/conf
+ServerKeychain $dir/conf/ssl
+CreateSelfSignedCerts no
+RequestRoot $dir/spool
+TempDir $dir/spool/tmp
+CacheDir $dir/cache
+StateDir $dir/state
+Printcap $dir/state/printcap
+AccessLog $dir/log/access_log
+ErrorLog $dir/log/error_log
+PageLog $dir/log/page_log
+SystemGroup root
+EOF
+    # The back end's settings: every file it writes stays in the folder.
+    cat >"$dir/conf/cups-pdf.conf" <<EOF
+Out $dir/pdf
+AnonDirName $dir/pdf
+Spool $dir/pdf-spool
+GSTmp $dir/spool/tmp
+Log $dir/log
+Grp root
+Label 2
+TitlePref 0
+EOF
+}
+
+scheduler_answers() {
+    CUPS_SERVER=$1/cups.sock lpstat -r 2>/dev/null | grep -q 'is running'
+}
+
+# The scheduler's process: the session it leads holds its filters and back
+# ends too.
+start_scheduler() {
+    local dir=$1 deadline=$((SECONDS + WAIT_SECONDS))
+    setsid unshare --mount --propagation private sh -c '
+        mount --bind "$1/conf" /etc/cups || exit 1
+        exec cupsd -f -c "$1/conf/cupsd.conf" -s "$1/conf/cups-files.conf"' \
+        sh "$dir" </dev/null >"$dir/log/cupsd.out" 2>&1 &
+    echo $! >"$dir/cupsd.pid"
+    while [ $SECONDS -lt $deadline ]; do
+        scheduler_answers "$dir" && return 0
+        kill -0 "$(cat "$dir/cupsd.pid")" 2>/dev/null || return 1
+        sleep 0.1
     done
     return 1
 }
 
 add_queue() {
-    if lpstat -p "$QUEUE" >/dev/null 2>&1; then
-        cupsenable "$QUEUE" >/dev/null 2>&1
-        cupsaccept "$QUEUE" >/dev/null 2>&1
-        return 0
-    fi
-    [ -x /usr/lib/cups/backend/cups-pdf ] || return 1
-    local model
-    model=$(pdf_model) || return 1
-    # shellcheck disable=SC2086
-    lpadmin -p "$QUEUE" -E -v cups-pdf:/ $model >/dev/null 2>&1 || return 1
+    local dir=$1 ppd
+    for ppd in "$PPD_DIR/CUPS-PDF_opt.ppd" "$PPD_DIR/CUPS-PDF_noopt.ppd"; do
+        [ -f "$ppd" ] && break
+    done
+    [ -f "$ppd" ] || return 1
+    export CUPS_SERVER=$dir/cups.sock
+    lpadmin -p "$QUEUE" -E -v cups-pdf:/ -P "$ppd" >/dev/null 2>&1 || return 1
     cupsenable "$QUEUE" >/dev/null 2>&1
     cupsaccept "$QUEUE" >/dev/null 2>&1
     lpstat -p "$QUEUE" >/dev/null 2>&1
 }
 
-# The folder cups-pdf writes this user's jobs to: its "Out" setting with
-# ${HOME} and ${USER} expanded (default ${HOME}/PDF).
-output_dir() {
-    local conf=/etc/cups/cups-pdf.conf out user home
-    out=$(awk '$1 == "Out" {sub(/^[ \t]*Out[ \t]+/, ""); print; exit}' "$conf" 2>/dev/null)
-    [ -n "$out" ] || out='${HOME}/PDF'
-    user=$(id -un)
-    home=$(getent passwd "$user" | cut -d: -f6)
-    [ -n "$home" ] || home=${HOME:-/root}
-    out=${out//'${HOME}'/$home}
-    out=${out//'${USER}'/$user}
-    echo "$out"
-}
-
 start() {
-    command -v lpstat >/dev/null 2>&1 || return 1
-    command -v lpadmin >/dev/null 2>&1 || return 1
-    start_scheduler || return 1
-    add_queue || return 1
-    local dir
-    dir=$(output_dir) || return 1
-    mkdir -p "$dir" 2>/dev/null
+    local dir tool
+    dir=$(service_folder cups) || return 1
+    # The scheduler's filters run as the user lp and need to reach the spool.
+    chmod 755 "$dir"
+    echo "export VX_CUPS_DIR='$dir'"
+    echo "export CUPS_SERVER='$dir/none.sock'"
+    for tool in cupsd lpadmin lpstat cupsenable cupsaccept unshare setsid; do
+        command -v "$tool" >/dev/null 2>&1 || { missing "$tool not installed"; return 1; }
+    done
+    [ -x /usr/lib/cups/backend/cups-pdf ] || { missing "cups-pdf back end not installed"; return 1; }
+    [ "$(id -u)" = 0 ] || { missing "the cups-pdf back end and the scheduler need root"; return 1; }
+    unshare --mount true 2>/dev/null || { missing "no private mount namespace (unshare --mount)"; return 1; }
+    write_config "$dir" || { missing "cannot write the scheduler configuration in $dir"; return 1; }
+    if ! start_scheduler "$dir"; then
+        tail -n 5 "$dir/log/cupsd.out" "$dir/log/error_log" >&2 2>/dev/null
+        stop "$dir"
+        missing "the private cupsd did not start"
+        return 1
+    fi
+    if ! add_queue "$dir"; then
+        tail -n 5 "$dir/log/error_log" >&2 2>/dev/null
+        stop "$dir"
+        missing "cannot add the cups-pdf queue to the private cupsd"
+        return 1
+    fi
+    start_watcher "$dir"
+    echo "export CUPS_SERVER='$dir/cups.sock'"
     echo "export VX_CUPS_PRINTER=$QUEUE"
-    echo "export VX_CUPS_PDF_DIR='$dir'"
+    echo "export VX_CUPS_PDF_DIR='$dir/pdf'"
 }
 
+# Ends the scheduler's whole session (its filters and back ends too), then
+# removes the folder.
 stop() {
-    lpadmin -x "$QUEUE" >/dev/null 2>&1
-    return 0
+    local dir=${1:-${VX_CUPS_DIR:-}} pid deadline=$((SECONDS + WAIT_SECONDS))
+    is_service_folder "$dir" cups || return 0
+    pid=$(cat "$dir/cupsd.pid" 2>/dev/null)
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+        kill -TERM -- "-$pid" 2>/dev/null
+        while kill -0 "$pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do
+            sleep 0.1
+        done
+        kill -KILL -- "-$pid" 2>/dev/null
+    fi
+    remove_folder "$dir"
 }
 
 case "${1:-}" in
     start) start || true ;;
-    stop) stop ;;
-    *) echo "usage: $0 start|stop" >&2; exit 2 ;;
+    stop) stop "${2:-}" ;;
+    watch) watch_owner "$2" "$3" stop ;;
+    *) echo "usage: $0 start|stop [FOLDER]" >&2; exit 2 ;;
 esac
 exit 0

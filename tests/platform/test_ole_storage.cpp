@@ -2,6 +2,7 @@
 // compound file read for the class name and the presentation picture, and
 // the picture (or the placeholder) drawn.
 #include "platform/byte_writer.h"
+#include "platform/emf/emf_reader.h"
 #include "platform/emf/recording_canvas.h"
 #include "platform/ole/ole_picture.h"
 #include "platform/ole/ole_storage.h"
@@ -192,4 +193,17 @@ TEST(OlePicture, PlaceholderShowsTheClassName) {
     EXPECT_TRUE(texts[0].contains("\"Excel.Sheet.8\""));
     EXPECT_TRUE(texts[1].contains("\"Oggetto OLE\""));
     EXPECT_EQ(fake.only("rectangle").size(), 2);
+}
+
+// A damaged picture can map its drawing far outside the int range; the page
+// records it with bounded coordinates instead of overflowing.
+TEST(OlePicture, PictureFarOutsideThePageIsRecordedBounded) {
+    emf::RecordingCanvas huge(QSize(40, 20));
+    huge.setWorldTransform(QTransform::fromScale(1e9, 1e9));
+    huge.fillRect(QRect(0, 0, 40, 20), BrushSpec{BrushStyle::Solid, rgb(255, 0, 0), 0});
+    const QByteArray picture = huge.finish();
+    emf::RecordingCanvas page(QSize(200, 100));
+    Presentation emf{PictureFormat::Emf, kAspectContent, 0, 0, picture};
+    EXPECT_TRUE(drawPresentation(page, emf, QRect(0, 0, 200, 100)));
+    EXPECT_NO_THROW(emf::EmfPicture::parse(page.finish()));
 }

@@ -220,20 +220,39 @@ TEST(PagePlayback, HitIsHighlightedOnOddBlinkCounts) {
 
 TEST(PagePlayback, SpacingTakesCharactersUpToTheBoundsWidthOrHeightWhenTurned) {
     const std::vector<int32_t> recorded(10, 10);
-    const std::vector<int> measured(10, 9);
-    const auto alone = [](int) { return 9; };
     // Upright: the bounds are 10 wide, only the first character fits.
-    EXPECT_EQ(spaceAdvances(recorded, measured, alone, 10, 35, 0, 1.5).count, 1);
+    EXPECT_EQ(spaceAdvances(recorded, 10, 35, 0, 1.5).count, 1);
     // Turned by 90 degrees: the height (35) limits, 4 characters are taken.
-    const SpacedAdvances turned =
-        spaceAdvances(recorded, measured, alone, 10, 35, std::numbers::pi / 2, 1.5);
+    const SpacedAdvances turned = spaceAdvances(recorded, 10, 35, std::numbers::pi / 2, 1.5);
     EXPECT_EQ(turned.count, 4);
     EXPECT_EQ(turned.recordedSum, 40);
     // Wide bounds: all ten, spread to span 1.5 x 100.
-    const SpacedAdvances all = spaceAdvances(recorded, measured, alone, 100, 35, 0, 1.5);
+    const SpacedAdvances all = spaceAdvances(recorded, 100, 35, 0, 1.5);
     ASSERT_EQ(all.count, 10);
-    EXPECT_EQ(std::accumulate(all.advances.begin(), all.advances.end() - 1, 0) + 9, 150);
-    EXPECT_EQ(spaceAdvances({}, {}, alone, 100, 10, 0, 1.5).count, 0);
+    EXPECT_EQ(std::accumulate(all.advances.begin(), all.advances.end(), 0), 150);
+    EXPECT_EQ(spaceAdvances({}, 100, 10, 0, 1.5).count, 0);
+}
+
+// Each character stands at its exact scaled position, rounded: advances of
+// 7 at 0.78 put the characters at 0, 5, 11, 16, 22, ... (exact 0, 5.46,
+// 10.92, 16.38, 21.84, ...), where rounding each advance (5.46 -> 5) and
+// summing would lose half a pixel per character.
+TEST(PagePlayback, SpacingPlacesEachCharacterAtItsExactScaledPosition) {
+    struct Case {
+        std::vector<int32_t> recorded;
+        double sx;
+        double origin;
+        std::vector<int> advances;
+    } cases[] = {
+        {{7, 7, 7, 7, 7, 7}, 0.853, 0.4, {6, 6, 6, 6, 6, 6}},
+        {{7, 7, 7, 7, 7, 7, 7, 7, 7, 7}, 0.78, 0, {5, 6, 5, 6, 5, 6, 5, 6, 5, 6}},
+        {{9, 4, 4, 9}, 0.92, 0, {8, 4, 4, 8}},
+        {{6, 6, 6}, 1.5, 0.25, {9, 9, 9}},
+    };
+    for (const Case& c : cases) {
+        const SpacedAdvances s = spaceAdvances(c.recorded, 1000, 20, 0, c.sx, c.origin);
+        EXPECT_EQ(s.advances, c.advances) << c.sx << " from " << c.origin;
+    }
 }
 
 TEST(PagePlayback, TurnedFontLimitsTheCharactersByTheBoundsHeight) {

@@ -6,10 +6,12 @@
 #include "platform/locale_settings.h"
 #include "preview/paint_panel.h"
 #include "preview_fixtures.h"
+#include "tests/support/modal.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -361,19 +363,32 @@ TEST(OpenPreview, ModalWindowReturnsWhenClosed) {
     initPreviewModule();
     auto report = test::a4Report(2);
     QString caption;
-    QTimer::singleShot(50, [&] {
-        ASSERT_EQ(OpenPreviews().size(), 1u);
-        TvxPreview* w = OpenPreviews().back();
-        caption = w->windowTitle();
-        EXPECT_EQ(w->report(), report.get());
-        EXPECT_TRUE(w->isModal());
-        w->close();
-    });
-    report->OpenPreview();
+    const bool closed = test::whileModal(
+        [&] {
+            ASSERT_EQ(OpenPreviews().size(), 1u);
+            TvxPreview* w = OpenPreviews().back();
+            caption = w->windowTitle();
+            EXPECT_EQ(w->report(), report.get());
+            EXPECT_TRUE(w->isModal());
+            w->close();
+        },
+        [&] { report->OpenPreview(); });
+    EXPECT_TRUE(closed);
     EXPECT_EQ(caption, "Anteprima");
     EXPECT_TRUE(OpenPreviews().empty());
     settle();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Checks that stop early inside a modal loop, as a failed ASSERT does,
+// leave no window open: the test goes on instead of waiting for ever.
+TEST(ModalLoop, EndsWhenItsChecksStopEarly) {
+    QDialog dialog;
+    bool reached = false;
+    const bool closed = test::whileModal([&] { reached = true; }, [&] { dialog.exec(); });
+    EXPECT_TRUE(reached);
+    EXPECT_FALSE(closed);
+    EXPECT_FALSE(dialog.isVisible());
 }
 
 } // namespace

@@ -335,16 +335,16 @@ TEST_F(FindInPreview, DialogCaptionsFitTheirControls) {
 TEST_F(FindInPreview, HitIsShownBlinkingThenNextAndPreviousStep) {
     find([](TFindForm& f) { f.FindText->setEditText(QStringLiteral("totale")); });
     TStandardPreview& w = *window;
-    EXPECT_TRUE(w.Found);
-    EXPECT_EQ(w.HitPage, 0);
-    EXPECT_EQ(w.LastHit, 1);
-    EXPECT_EQ(w.BlinkCount, 1);
+    EXPECT_TRUE(w.Search.Found);
+    EXPECT_EQ(w.Search.HitPage, 0);
+    EXPECT_EQ(w.Search.LastHit, 1);
+    EXPECT_EQ(w.Search.BlinkCount, 1);
     EXPECT_TRUE(w.blinkTimer()->isActive());
-    EXPECT_FALSE(w.Searching);
+    EXPECT_FALSE(w.Search.Searching);
     const auto first =
         preview::findAll(*report->PreparedPages, QStringLiteral("totale"), false, true);
-    EXPECT_EQ(w.RecordNumber, int(first[0].recordNumber));
-    EXPECT_LT(w.HitRect.left, w.HitRect.right);
+    EXPECT_EQ(w.Search.RecordNumber, int(first[0].recordNumber));
+    EXPECT_LT(w.Search.HitRect.left, w.Search.HitRect.right);
     // Remembered: "Successivo" now available, the text in the history.
     EXPECT_TRUE(findSettings().NextEnabled);
     EXPECT_FALSE(findSettings().PreviousEnabled);
@@ -354,16 +354,17 @@ TEST_F(FindInPreview, HitIsShownBlinkingThenNextAndPreviousStep) {
         EXPECT_TRUE(f.FindNext->isEnabled());
         f.FindNext->setChecked(true);
     });
-    EXPECT_EQ(w.LastHit, 2);
-    EXPECT_EQ(w.HitPage, 1);
+    EXPECT_EQ(w.Search.LastHit, 2);
+    EXPECT_EQ(w.Search.HitPage, 1);
     // Centred vertically in the panel (the scroll range allows it here).
-    const preview::Point o = w.PageOrigin(w.HitPage);
-    EXPECT_NEAR(o.y + (w.HitRect.top + w.HitRect.bottom) / 2, w.paintPanel()->height() / 2, 2);
+    const preview::Point o = w.PageOrigin(w.Search.HitPage);
+    EXPECT_NEAR(o.y + (w.Search.HitRect.top + w.Search.HitRect.bottom) / 2,
+                w.paintPanel()->height() / 2, 2);
     EXPECT_TRUE(findSettings().PreviousEnabled);
 
     find([](TFindForm& f) { f.FindPrevious->setChecked(true); });
-    EXPECT_EQ(w.LastHit, 1);
-    EXPECT_EQ(w.HitPage, 0);
+    EXPECT_EQ(w.Search.LastHit, 1);
+    EXPECT_EQ(w.Search.HitPage, 0);
     // The history holds the text once, whatever its case.
     find([](TFindForm& f) { f.FindText->setEditText(QStringLiteral("TOTALE")); });
     EXPECT_EQ(findSettings().History.size(), 1);
@@ -387,8 +388,8 @@ TEST_F(FindInPreview, NothingFoundShowsTheMessageAndKeepsTheLastHit) {
                   QStringLiteral("Non è stato trovato nessun elemento che soddisfi la richiesta."));
         EXPECT_EQ(m.icon, MessageIcon::Warning);
     }
-    EXPECT_FALSE(window->Found);
-    EXPECT_EQ(window->LastHit, 1);
+    EXPECT_FALSE(window->Search.Found);
+    EXPECT_EQ(window->Search.LastHit, 1);
     EXPECT_FALSE(findSettings().History.contains(QStringLiteral("assente")));
 }
 

@@ -1,19 +1,18 @@
 // PDF export: page count and sheet sizes (pdfinfo), text kept as text
 // (pdftotext), fonts embedded once (pdffonts); the end-to-end print through
-// a CUPS PDF queue when one is configured (VX_CUPS_PRINTER).
+// the run's private CUPS PDF queue when there is one.
 
 #include "preview/pdf_export.h"
 #include "preview/print_pages.h"
 #include "report/printer_settings.h"
+#include "tests/preview/cups_printer.h"
 #include "tests/preview/preview_fixtures.h"
+#include "tests/support/cups_queue.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFileInfo>
+#include <QCoreApplication>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -117,56 +116,28 @@ TEST(PdfExport, FilterTableHoldsThePdfFilterOnce) {
     EXPECT_EQ(pdf, 1);
 }
 
-// Through the real print system into a cups-pdf queue.
+// Through the real print system into the run's private cups-pdf queue.
 TEST(CupsPrint, JobReachesThePdfQueue) {
-    const QString queue = qEnvironmentVariable("VX_CUPS_PRINTER");
-    const QString outDir = qEnvironmentVariable("VX_CUPS_PDF_DIR");
-    if (queue.isEmpty() || outDir.isEmpty())
-        GTEST_SKIP() << "VX_CUPS_PRINTER not set";
+    QString whyNot;
+    const auto queue = test::CupsQueue::fromEnvironment(whyNot);
+    if (!queue)
+        GTEST_SKIP() << whyNot.toStdString();
     if (!haveTools())
         GTEST_SKIP() << "poppler-utils not installed";
-    auto previous =
-        ReplacePrinterSettings(std::make_unique<TPrinterSettings>(createSystemPrinterDevice()));
-    TPrinterSettings& settings = PrinterSettings();
-    settings.LoadPrinterList();
-    const int index = int(settings.Printers.indexOf(queue));
-    ASSERT_GE(index, 0) << settings.Printers.join(QLatin1Char(',')).toStdString();
-    settings.SelectPrinter(index);
+    auto printer = std::make_unique<test::CupsPrinterSelected>(*queue);
+    ASSERT_TRUE(printer->selected);
 
-    const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
     auto report = test::a4Report(3);
     report->ShowProgress = false;
-    report->Title = QStringLiteral("Prova stampa");
+    report->Title = QStringLiteral("Prova stampa %1").arg(QCoreApplication::applicationPid());
     const std::unique_ptr<PrintTarget> target = createPrinterTarget();
     EXPECT_TRUE(RunPrintJob(*report, *target, 1, 3, 1, true));
+    printer.reset();
 
-    // cups-pdf names the file after the job title; other tests print to the
-    // same queue. The file appears before it is complete: wait until its
-    // size stops changing.
-    QString produced;
-    qint64 lastSize = -1;
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 60000) {
-        QThread::msleep(250);
-        produced.clear();
-        for (const QFileInfo& f : QDir(outDir).entryInfoList({QStringLiteral("*Prova*stampa*.pdf")},
-                                                             QDir::Files, QDir::Time))
-            if (f.lastModified() >= started && f.size() > 0) {
-                produced = f.filePath();
-                break;
-            }
-        if (produced.isEmpty())
-            continue;
-        const qint64 size = QFileInfo(produced).size();
-        if (size == lastSize)
-            break;
-        lastSize = size;
-    }
-    ReplacePrinterSettings(std::move(previous));
-    ASSERT_FALSE(produced.isEmpty()) << "no PDF in " << outDir.toStdString();
-    QThread::msleep(500); // the back end may still be writing
-    const QString info = pdfInfo(produced);
+    const std::vector<test::CupsJob> jobs = queue->waitForJobs(printJobTitle(report->Title), 1);
+    ASSERT_EQ(jobs.size(), 1u) << queue->describeJobs();
+    ASSERT_EQ(jobs[0].state, QStringLiteral("completed"));
+    const QString info = pdfInfo(queue->pdfOf(jobs[0]));
     EXPECT_TRUE(info.contains(QStringLiteral("Pages:           3"))) << info.toStdString();
     EXPECT_TRUE(info.contains(QStringLiteral("(A4)"))) << info.toStdString();
 }

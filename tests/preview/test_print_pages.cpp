@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/message_box.h"
 #include "platform/printer_device.h"
+#include "preview/print_dialog.h"
 #include "preview/print_pages.h"
 #include "preview/progress_form.h"
 #include "report/printer_settings.h"
@@ -90,7 +91,7 @@ protected:
     }
     void TearDown() override {
         ReplacePrinterSettings(std::move(previous_));
-        printTargetFactory() = [] { return createPrinterTarget(); };
+        printTargetFactory() = [](const PrinterProperties& p) { return createPrinterTarget(p); };
     }
     // Print jobs made from now on leave the pages they printed in `out`.
     static void collectPrintedPages(std::vector<int>& out) {
@@ -98,7 +99,7 @@ protected:
             std::vector<int>* out = nullptr;
             ~Keep() override { *out = pages; }
         };
-        printTargetFactory() = [&out] {
+        printTargetFactory() = [&out](const PrinterProperties&) {
             auto k = std::make_unique<Keep>();
             k->out = &out;
             return k;
@@ -232,6 +233,33 @@ TEST_F(PrintPagesTest, CustomPaperChangesJobOnSizeOtherCodesOnlyOnCodeOrOrientat
     EXPECT_EQ(joined(same.events), QStringLiteral("job 9/0 p1 sheet p2 sheet p3 end"));
 }
 
+TEST_F(PrintPagesTest, DialogPropertiesReachEveryJobAndTheChosenPaperItsJobs) {
+    auto report = test::a4Report(3);
+    report->ShowProgress = false;
+    report->PreparedPages->Pages(1).Orientation = 1;
+    PrintJobOptions options;
+    options.Pages = {{1, 3}};
+    options.Properties.ShownPaper = PaperChoice{9, 2100, 2970, 0};
+    options.Properties.ChosenPaper = PaperChoice{1, 0, 0, 0}; // letter
+    options.Properties.SystemOptions = {QStringLiteral("job-priority"), QStringLiteral("80")};
+    std::vector<QString> events;
+    std::vector<QStringList> received;
+    struct Keep : Recorder {
+        std::vector<QString>* out = nullptr;
+        ~Keep() override { *out = events; }
+    };
+    printTargetFactory() = [&](const PrinterProperties& p) {
+        received.push_back(p.SystemOptions);
+        auto k = std::make_unique<Keep>();
+        k->out = &events;
+        return k;
+    };
+    PrintPages(*report, options);
+    EXPECT_EQ(joined(events), QStringLiteral("job 1/0 p1 end job 9/1 p2 end job 1/0 p3 end"));
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0], options.Properties.SystemOptions);
+}
+
 TEST_F(PrintPagesTest, PagesPlacedWithAndWithoutMargins) {
     auto report = test::a4Report(2);
     report->ShowProgress = false;
@@ -308,7 +336,7 @@ TEST_F(PrintPagesTest, ProgressWindowRunsTheJobAndItsCancelButtonStopsIt) {
             delete r;
         }
     };
-    printTargetFactory() = [&] {
+    printTargetFactory() = [&](const PrinterProperties&) {
         auto f = std::make_unique<Forward>();
         f->r = rec;
         f->out = &seen;
@@ -391,11 +419,9 @@ TEST_F(PrintPagesTest, PrintChoicesAreKeptWithinThePages) {
         std::vector<int> pages;
     } cases[] = {{2, 9, {2, 3}}, {7, 9, {3}}, {3, 1, {3}}, {0, 0, {1, 2, 3}}};
     for (const auto& c : cases) {
-        PrintDialogChoices choices;
-        choices.AllPages = false;
-        choices.FromPage = c.from;
-        choices.ToPage = c.to;
-        PrintWithChoices(*report, choices);
+        PrintJobOptions options;
+        options.Pages = {{c.from, c.to}};
+        PrintWithOptions(*report, options);
         EXPECT_EQ(printed, c.pages) << c.from << "-" << c.to;
     }
 }

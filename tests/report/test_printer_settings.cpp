@@ -6,14 +6,11 @@
 #include "report/page.h"
 #include "report/report.h"
 
+#include "tests/support/cups_queue.h"
+
 #include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
-#include <QPrinterInfo>
-#include <QThread>
 #include <gtest/gtest.h>
 
 namespace vx {
@@ -365,16 +362,17 @@ TEST(PrinterSettings, SelectStoredPrinterOnlyWhenReportAllowsIt) {
     ReplacePrinterSettings(std::move(saved));
 }
 
-// With a CUPS printer installed (scripts/services/cups.sh sets one up):
-// the settings read it through Qt, and a page printed to it arrives.
+// The run's private CUPS printer: the settings read it through Qt, and a
+// page printed to it arrives as a PDF once its job has ended.
 TEST(PrinterSettings, RealCupsPrinter) {
-    if (QPrinterInfo::availablePrinters().isEmpty())
-        GTEST_SKIP() << "no printer installed";
+    QString whyNot;
+    const auto queue = test::CupsQueue::fromEnvironment(whyNot);
+    if (!queue)
+        GTEST_SKIP() << whyNot.toStdString();
     TPrinterSettings s;
     s.LoadPrinterList(createSystemPrinterDevice());
-    const QString wanted = qEnvironmentVariable("VX_CUPS_PRINTER");
-    int index = wanted.isEmpty() ? 0 : int(s.Printers.indexOf(wanted));
-    ASSERT_GE(index, 0) << "printer " << wanted.toStdString() << " not listed";
+    const int index = int(s.Printers.indexOf(queue->printer));
+    ASSERT_GE(index, 0) << "printer " << queue->printer.toStdString() << " not listed";
     ASSERT_LT(index, s.PseudoPrinterIndex);
     s.SelectPrinter(index);
     EXPECT_FALSE(s.IsPseudoPrinter());
@@ -401,9 +399,6 @@ TEST(PrinterSettings, RealCupsPrinter) {
     EXPECT_NEAR(s.PaperWidth, 2970, 2);
     EXPECT_TRUE(s.SamePaper(9, 0, 0, 1));
 
-    const QString outDir = qEnvironmentVariable("VX_CUPS_PDF_DIR");
-    if (wanted.isEmpty() || outDir.isEmpty())
-        return;
     const QString title = QStringLiteral("vxtest-%1").arg(QCoreApplication::applicationPid());
     {
         QPrinter printer(QPrinter::HighResolution);
@@ -417,28 +412,16 @@ TEST(PrinterSettings, RealCupsPrinter) {
         canvas.rectangle(rectFromEdges(20, 20, 300, 100));
         painter.end();
     }
-    // cups-pdf names the file after the job title. The file appears before
-    // it is complete: wait until its size stops changing.
-    QElapsedTimer timer;
-    timer.start();
-    QStringList found;
-    qint64 lastSize = -1;
-    while (timer.elapsed() < 20000) {
-        QThread::msleep(200);
-        found = QDir(outDir).entryList({title + QStringLiteral("*.pdf")}, QDir::Files);
-        if (found.isEmpty())
-            continue;
-        const qint64 size = QFileInfo(QDir(outDir).filePath(found.first())).size();
-        if (size > 0 && size == lastSize)
-            break;
-        lastSize = size;
-    }
-    ASSERT_FALSE(found.isEmpty()) << "no PDF in " << outDir.toStdString();
-    QFile pdf(QDir(outDir).filePath(found.first()));
-    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(pdf.read(5) == "%PDF-");
-    pdf.close();
-    pdf.remove();
+    const std::vector<test::CupsJob> jobs = queue->waitForJobs(title, 1);
+    ASSERT_EQ(jobs.size(), 1u) << queue->describeJobs();
+    EXPECT_EQ(jobs[0].state, QStringLiteral("completed"));
+    const std::vector<QImage> pages = test::pdfPageImages(queue->pdfOf(jobs[0]), 24);
+    ASSERT_EQ(pages.size(), 1u);
+    int dark = 0; // the rectangle's frame and the text
+    for (int y = 0; y < pages[0].height(); ++y)
+        for (int x = 0; x < pages[0].width(); ++x)
+            dark += qGray(pages[0].pixel(x, y)) < 160;
+    EXPECT_GT(dark, 20);
 }
 
 } // namespace
