@@ -1,8 +1,11 @@
 #include "app/library_init.h"
 
 #include "addins/barcode/codebarre_view.h"
+#include "addins/chart/graph_view.h"
+#include "addins/framedtext/framed_memo_view.h"
 #include "addins/ole/ole_view.h"
 #include "addins/richtext/rich_view.h"
+#include "addins/shape/shape_view.h"
 #include "platform/message_box.h"
 #include "platform/process_state.h"
 #include "preview/find_form.h"
@@ -41,8 +44,11 @@ void initLibrary() {
 
 void RegisterAddIns() {
     libraryState().addInitialiser(QStringLiteral("add-ins"), [] {
+        RegisterFramedMemoAddIn();
         RegisterOleAddIn();
+        RegisterGraphAddIn();
         RegisterBarcodeAddIn();
+        RegisterShapeAddIn();
         RegisterRichTextAddIn();
     });
 }
