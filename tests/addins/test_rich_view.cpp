@@ -13,6 +13,7 @@
 #include "report/template_messages.h"
 #include "tests/report/report_fixture.h"
 #include "tests/support/recording_canvas_fake.h"
+#include "tests/support/rich_text_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -57,26 +58,6 @@ private:
         expand_;
 };
 
-// "text|b" or "text|n" per run of the expanded text.
-QString runs(const rich::Document& d) {
-    QStringList out;
-    int32_t pos = 0;
-    for (const rich::Run& r : d.runs) {
-        out << d.text.mid(pos, r.length) + (r.format.bold ? "|b" : "|n");
-        pos += r.length;
-    }
-    return out.join(QStringLiteral(" ; "));
-}
-
-QStringList texts(const test::RecordingCanvasFake& canvas) {
-    QStringList out;
-    for (const QString& call : canvas.only("text")) {
-        const qsizetype open = call.indexOf('"');
-        out << call.mid(open + 1, call.indexOf('"', open + 1) - open - 1);
-    }
-    return out;
-}
-
 struct ExpandCase {
     const char* name;
     QByteArray rtf;
@@ -96,7 +77,7 @@ TEST_P(RichExpand, ReplacesExpressionsKeepingTheirFormat) {
         view->Flags |= rfNoExpressions;
     PrintMode = true;
     view->ExpandText();
-    EXPECT_EQ(runs(view->WorkRich), c.runs);
+    EXPECT_EQ(test::boldRuns(view->WorkRich), c.runs);
     EXPECT_FALSE(ErrorRaised);
 }
 
@@ -129,7 +110,7 @@ TEST_F(RichViewTest, DesigningShowsTheStoredTextUnexpanded) {
     test::RecordingCanvasFake canvas;
     view->Draw(canvas);
     EXPECT_EQ(canvas.only("fillRect").first(), QStringLiteral("fillRect 10,20,311,40 #ffffff"));
-    EXPECT_EQ(texts(canvas), QStringList{"Totale [SUM(x)]"});
+    EXPECT_EQ(test::drawnTexts(canvas), QStringList{"Totale [SUM(x)]"});
 }
 
 // A blob field's rich text prints for its record; the stored text stays.
@@ -138,7 +119,7 @@ TEST_F(RichViewTest, FieldTextIsUsedForTheRecordOnly) {
     view->LoadFromField(QVariant(QByteArray("{\\rtf1 dal \\b campo}")));
     PrintMode = true;
     view->ExpandText();
-    EXPECT_EQ(runs(view->WorkRich), QStringLiteral("dal |n ; campo|b"));
+    EXPECT_EQ(test::boldRuns(view->WorkRich), QStringLiteral("dal |n ; campo|b"));
     EXPECT_EQ(view->RichText.document().text, QStringLiteral("modello"));
     view->LoadFromField(QVariant(QStringLiteral("testo semplice")));
     view->ExpandText();
@@ -160,7 +141,7 @@ TEST_F(RichViewTest, ParagraphSplitOverTwoPagesContinuesWhereItStopped) {
     ASSERT_GE(view->LineCount, 4);
     EXPECT_EQ(view->ContentHeight, 17 * view->LineCount);
     EXPECT_EQ(view->Height, view->ContentHeight);
-    EXPECT_TRUE(texts(measuring).isEmpty());
+    EXPECT_TRUE(test::drawnTexts(measuring).isEmpty());
 
     // The engine trims the object to the room left on the page.
     test::RecordingCanvasFake page1, page2;
@@ -177,8 +158,9 @@ TEST_F(RichViewTest, ParagraphSplitOverTwoPagesContinuesWhereItStopped) {
     view->Draw(page2);
     EXPECT_EQ(view->LinesDone, view->LineCount);
     EXPECT_EQ(view->Expanded, 0); // the next record is expanded afresh
-    EXPECT_EQ(texts(page1).size(), 2);
-    const QString printed = (texts(page1) + texts(page2)).join(QString()).remove(' ');
+    EXPECT_EQ(test::drawnTexts(page1).size(), 2);
+    const QString printed =
+        (test::drawnTexts(page1) + test::drawnTexts(page2)).join(QString()).remove(' ');
     EXPECT_EQ(printed, QString(paragraph).remove(' '));
 }
 
@@ -224,7 +206,7 @@ TEST_F(RichViewTest, BackgroundOnlyWithAFillColour) {
             test::RecordingCanvasFake canvas;
             view->DrawMode = dmDraw;
             view->Draw(canvas);
-            EXPECT_EQ(texts(canvas), (QStringList{"uno", "due"}));
+            EXPECT_EQ(test::drawnTexts(canvas), (QStringList{"uno", "due"}));
             EXPECT_EQ(canvas.backgroundMode, BackgroundMode::Transparent);
             const int fills = fill == kNoColor ? 0 : (stretched ? 2 : 1);
             EXPECT_EQ(canvas.only("fillRect").size(), fills) << stretched;
@@ -245,7 +227,7 @@ TEST_F(RichViewTest, EmptyTextDrawsOnlyBackgroundAndFrame) {
     view->Draw(drawing);
     EXPECT_EQ(drawing.only("fillRect").size(), 1);
     EXPECT_EQ(drawing.only("rectangle").size(), 1);
-    EXPECT_TRUE(texts(drawing).isEmpty());
+    EXPECT_TRUE(test::drawnTexts(drawing).isEmpty());
 }
 
 TEST_F(RichViewTest, TemplateKeepsTheStoredBytes) {

@@ -24,13 +24,6 @@ const QByteArray kCompObj = QByteArray("\x01"
                                        "CompObj",
                                        8);
 
-// A metafile of 40 x 20 pixels filled red.
-QByteArray redEmf() {
-    emf::RecordingCanvas canvas(QSize(40, 20));
-    canvas.fillRect(QRect(0, 0, 40, 20), BrushSpec{BrushStyle::Solid, rgb(255, 0, 0), 0});
-    return canvas.finish();
-}
-
 // A 2 x 1 DIB of 24 bits (blue, green).
 QByteArray smallDib() {
     QByteArray b;
@@ -48,8 +41,8 @@ QByteArray smallDib() {
 QByteArray excelObject() {
     return test::makeCompoundFile(
         {{kCompObj, test::makeCompObj("Foglio di lavoro", "Excel.Sheet.8")},
-         {kPresentation,
-          test::makePresentationStream(CF_ENHMETAFILE, kAspectContent, 5080, 2540, redEmf())}});
+         {kPresentation, test::makePresentationStream(CF_ENHMETAFILE, kAspectContent, 5080, 2540,
+                                                      test::makeRedMetafile())}});
 }
 
 } // namespace
@@ -128,21 +121,22 @@ INSTANTIATE_TEST_SUITE_P(
                                                           "\x45\x67\x89\xAB\xCD\xEF",
                                                           16)),
                     kAspectContent, "{76543210-BA98-FEDC-0123-456789ABCDEF}", PictureFormat::None},
-        StorageCase{
-            "presentation_of_the_draw_aspect",
-            test::makeCompoundFile(
-                {{kPresentation,
-                  test::makePresentationStream(CF_DIB, kAspectIcon, 0, 0, smallDib())},
-                 {QByteArray("\x02OlePres001", 11),
-                  test::makePresentationStream(CF_ENHMETAFILE, kAspectContent, 0, 0, redEmf())}}),
-            kAspectContent, "", PictureFormat::Emf},
+        StorageCase{"presentation_of_the_draw_aspect",
+                    test::makeCompoundFile(
+                        {{kPresentation,
+                          test::makePresentationStream(CF_DIB, kAspectIcon, 0, 0, smallDib())},
+                         {QByteArray("\x02OlePres001", 11),
+                          test::makePresentationStream(CF_ENHMETAFILE, kAspectContent, 0, 0,
+                                                       test::makeRedMetafile())}}),
+                    kAspectContent, "", PictureFormat::Emf},
         StorageCase{"fallback_aspect",
                     test::makeCompoundFile({{kPresentation,
                                              test::makePresentationStream(CF_DIB, kAspectIcon, 0, 0,
                                                                           smallDib())}}),
                     kAspectContent, "", PictureFormat::Dib},
-        StorageCase{"static_metafile_in_contents", test::makeCompoundFile({{"CONTENTS", redEmf()}}),
-                    kAspectContent, "", PictureFormat::Emf},
+        StorageCase{"static_metafile_in_contents",
+                    test::makeCompoundFile({{"CONTENTS", test::makeRedMetafile()}}), kAspectContent,
+                    "", PictureFormat::Emf},
         StorageCase{"arbitrary_bytes", QByteArray(600, 'x'), kAspectContent, "",
                     PictureFormat::None},
         StorageCase{"truncated_compound_file", excelObject().left(700), kAspectContent, "",
@@ -170,7 +164,7 @@ TEST(OlePicture, DrawsTheMetafileAndTheBitmap) {
     {
         QPainter painter(&image);
         PainterCanvas canvas(painter);
-        Presentation emf{PictureFormat::Emf, kAspectContent, 0, 0, redEmf()};
+        Presentation emf{PictureFormat::Emf, kAspectContent, 0, 0, test::makeRedMetafile()};
         EXPECT_EQ(naturalSize(emf), QSize(40, 20));
         EXPECT_TRUE(drawPresentation(canvas, emf, QRect(0, 0, 40, 20)));
     }
