@@ -1,5 +1,7 @@
 #include "app/library_init.h"
 
+#include "app/preparation_window.h"
+#include "engine/engine_hooks.h"
 #include "platform/message_box.h"
 #include "preview/find_form.h"
 #include "preview/pdf_export.h"
@@ -33,9 +35,12 @@ void initLibrary() {
     //    library state starts from its start-up values.
     resetLibraryState();
 
-    // 4. Registries: name resolution for expressions; add-in object classes
-    //    and the engine's hooks join here as those layers provide them.
+    // 4. Registries: name resolution for expressions, the report engine with
+    //    its progress window; add-in object classes join here as those layers
+    //    provide them.
     InstallNameResolution();
+    InstallEngine();
+    installPreparationWindow();
 }
 
 } // namespace vx

@@ -452,8 +452,18 @@ std::vector<DataSet::Column> SqlDataSet::startWalk() {
 }
 
 bool SqlDataSet::fetchRow(QVariant* out) {
-    if (!d->query || !d->query->next())
+    if (!d->query)
         return false;
+    if (!d->query->next()) {
+        // A walk that fails (the database went away, a damaged file) is an
+        // error, not the end of the rows: a report must not end its list
+        // early as if the data had ended.
+        const QSqlError error = d->query->lastError();
+        if (error.type() != QSqlError::NoError)
+            throw VxError(QStringLiteral("Errore nella lettura dei dati di ") + name() +
+                          QStringLiteral(": ") + error.text());
+        return false;
+    }
     for (int c = 0; c < d->columns; ++c) {
         QVariant v = d->query->value(c);
         if (v.isNull())

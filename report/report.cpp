@@ -101,9 +101,10 @@ void TvxReport::CheckAutoLoad() {
         LoadFromFile(AutoLoadFile);
 }
 
-void TvxReport::Prepare() {
+bool TvxReport::Prepare() {
     if (reportHooks().Prepare)
-        reportHooks().Prepare(*this);
+        return reportHooks().Prepare(*this);
+    return true;
 }
 
 void TvxReport::PrepareAndShow() {
