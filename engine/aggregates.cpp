@@ -214,7 +214,8 @@ void answerCount(const QStringList& args, Variant& value) {
     } else if (CurrentBand->BandType == btCrossFooter) {
         value = Variant::fromInt32(crossData->AggResets);
     } else if (TvxBand* counted = countedBand(*run, CurrentBand->BandType)) {
-        value = Variant::fromInt32(counted->AggCount);
+        const bool grand = levelOf(*CurrentBand) == kGrandTotalLevel;
+        value = Variant::fromInt32(grand ? counted->TotalCount : counted->AggCount);
     } else {
         SetPreparationError(kNotEnabled + name);
     }
@@ -298,6 +299,7 @@ void AccumulateAggregates(TvxBand& band) {
         combine(acc.Function, acc.Value, v, band.AggCount);
     }
     ++band.AggCount;
+    ++band.TotalCount;
     if (CurrentBand && CurrentBand->BandType == btMasterData && !band.ColumnAggregates.empty()) {
         const TvxBand* master = band.Page->Band(btMasterData);
         if (master->DataSet && !master->DataSet->Eof())
@@ -307,6 +309,8 @@ void AccumulateAggregates(TvxBand& band) {
 }
 
 void StartAggregates(TvxBand& band) {
+    if (!SilentPass)
+        band.TotalCount = 0;
     ResetAggregates(band, kGrandTotalLevel);
     AccumulateAggregates(band);
 }

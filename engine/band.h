@@ -98,6 +98,9 @@ public:
     std::vector<TvxView*> Objects; // not owned; sub-report objects last
     TvxDataset* DataSet = nullptr; // not owned
     int32_t AggCount = 0;
+    // Records since the list started: what COUNT() of a grand total counts
+    // (AggCount restarts with every group).
+    int32_t TotalCount = 0;
     int32_t AggResets = 0;
     int32_t AggMaxCount = 0;
     std::map<QString, Accumulator> Aggregates; // by key

@@ -69,12 +69,14 @@ struct FooterStep {
             return;
         data = d;
         wasAtEnd = d->DataSet->Eof();
+        DataSetContext context(*d);
         d->DataSet->Prior();
         NotifyDataSetWork(d->BandType, d->DataSet, dwPrior);
     }
     void forward() {
         if (!data)
             return;
+        DataSetContext context(*data);
         data->DataSet->Next();
         NotifyDataSetWork(data->BandType, data->DataSet, dwNext);
         if (wasAtEnd) {

@@ -219,7 +219,10 @@ void scanGroups(LoopState& s) {
 }
 
 void stepNext(TvxBand& band) {
-    band.DataSet->Next();
+    {
+        DataSetContext context(band);
+        band.DataSet->Next();
+    }
     NotifyDataSetWork(band.BandType, band.DataSet, dwNext);
     CheckDataSetStillOpen(band.DataSet);
 }
@@ -276,7 +279,10 @@ void runBand(PageRun& page, TvxBand& data, int level) {
     PendingList& list = pending();
     CurrentBand = &data;
     TvxDataset& ds = *data.DataSet;
-    ds.First();
+    {
+        DataSetContext context(data);
+        ds.First();
+    }
     NotifyDataSetWork(data.BandType, &ds, dwFirst);
     CheckDataSetStillOpen(&ds);
     if (endless(ds)) {
@@ -313,6 +319,14 @@ void runBand(PageRun& page, TvxBand& data, int level) {
 }
 
 } // namespace
+
+DataSetContext::DataSetContext(TvxBand& band) : saved_(CurrentView) {
+    CurrentView = band.Page->Context(band.BandType);
+}
+
+DataSetContext::~DataSetContext() {
+    CurrentView = saved_;
+}
 
 void RunDataLevels(PageRun& page) {
     PendingList list;

@@ -12,6 +12,7 @@ namespace vx {
 class Canvas;
 class PageRun;
 class TvxBand;
+class TvxView;
 
 void InitPage(PageRun& page);
 void DonePage(PageRun& page);
@@ -40,6 +41,20 @@ Canvas& PageCanvas();
 // Marks the page opened (or a column begun): what prints next starts at the
 // top of the free space.
 void MarkFresh(PageRun& page);
+
+// While a band's dataset steps, plain field names (in a dataset filter) are
+// those of the band's own data level: the current object is a stand-in of
+// that band type, and the previous one comes back afterwards.
+class DataSetContext {
+public:
+    explicit DataSetContext(TvxBand& band);
+    ~DataSetContext();
+    DataSetContext(const DataSetContext&) = delete;
+    DataSetContext& operator=(const DataSetContext&) = delete;
+
+private:
+    TvxView* saved_;
+};
 
 // The data loop of one level (data_loop.cpp).
 void RunLevel(PageRun& page, int level);

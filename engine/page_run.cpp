@@ -6,6 +6,8 @@
 #include "report/page.h"
 #include "report/view.h"
 
+#include <algorithm>
+
 namespace vx {
 
 PageRun::PageRun(TvxReport* report, TvxPage* page, int index)
@@ -55,11 +57,12 @@ int32_t PageRun::BottomEdge() const {
 }
 
 TvxView* PageRun::Context(int bandType) {
-    if (!context_)
-        context_ = std::make_unique<TvxMemoView>(nullptr);
-    context_->ParentBand = nullptr;
-    context_->ParentBandType = uint8_t(bandType);
-    return context_.get();
+    auto& context = contexts_[size_t(std::clamp(bandType, 0, kBandTypes - 1))];
+    if (!context) {
+        context = std::make_unique<TvxMemoView>(nullptr);
+        context->ParentBandType = uint8_t(bandType);
+    }
+    return context.get();
 }
 
 } // namespace vx

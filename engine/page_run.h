@@ -85,7 +85,7 @@ public:
     int32_t FreshTop = INT32_MIN;
 
 private:
-    std::unique_ptr<TvxMemoView> context_;
+    std::array<std::unique_ptr<TvxMemoView>, kBandTypes> contexts_;
 };
 
 } // namespace vx
