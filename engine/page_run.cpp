@@ -59,8 +59,11 @@ int32_t PageRun::BottomEdge() const {
 TvxView* PageRun::Context(int bandType) {
     auto& context = contexts_[size_t(std::clamp(bandType, 0, kBandTypes - 1))];
     if (!context) {
+        if (!standInParent_)
+            standInParent_ = std::make_unique<TvxBand>(this, btNone);
         context = std::make_unique<TvxMemoView>(nullptr);
         context->ParentBandType = uint8_t(bandType);
+        context->ParentBand = standInParent_.get();
     }
     return context.get();
 }

@@ -54,8 +54,8 @@ public:
 
     // A text object that stands for "an object of this band type" while
     // names are resolved outside any object (dataset filters, group
-    // conditions, aggregate arguments): plain field names then find the
-    // dataset of the data band that serves that band type.
+    // conditions): plain field names then find the dataset of the data band
+    // that serves that band type.
     TvxView* Context(int bandType);
 
     TvxReport* Report;
@@ -86,6 +86,9 @@ public:
 
 private:
     std::array<std::unique_ptr<TvxMemoView>, kBandTypes> contexts_;
+    // The parent of the stand-ins: a band that never prints, so that an error
+    // met while one is current names no object.
+    std::unique_ptr<TvxBand> standInParent_;
 };
 
 } // namespace vx
