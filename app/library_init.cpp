@@ -1,5 +1,6 @@
 #include "app/library_init.h"
 
+#include "addins/barcode/codebarre_view.h"
 #include "app/preparation_window.h"
 #include "engine/engine_hooks.h"
 #include "platform/message_box.h"
@@ -36,11 +37,11 @@ void initLibrary() {
     resetLibraryState();
 
     // 4. Registries: name resolution for expressions, the report engine with
-    //    its progress window; add-in object classes join here as those layers
-    //    provide them.
+    //    its progress window, the add-in object classes.
     InstallNameResolution();
     InstallEngine();
     installPreparationWindow();
+    RegisterBarcodeAddIn();
 }
 
 } // namespace vx

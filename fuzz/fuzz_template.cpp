@@ -1,6 +1,7 @@
 // libFuzzer entry: reads a report template stream from the input bytes.
 // Boxes are recorded instead of shown; the library's own exceptions (a
 // damaged header) are expected, anything else is a finding.
+#include "addins/barcode/codebarre_view.h"
 #include "platform/errors.h"
 #include "platform/message_box.h"
 #include "report/library_state.h"
@@ -18,6 +19,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     // No printers: the pseudo printer answers every paper request.
     vx::ReplacePrinterSettings(std::make_unique<vx::TPrinterSettings>(nullptr));
     static vx::MessageBoxInterceptor boxes;
+    // Add-in records are read by their classes.
+    vx::RegisterBarcodeAddIn();
     return 0;
 }
 

@@ -20,6 +20,7 @@
 #include <QPrinter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace vx {
 
@@ -56,16 +57,41 @@ preview::Edges printDestination(const PageMetrics& m, bool useMargins) {
     return {0, 0, m.PhysPrintWidth, m.PhysPrintHeight};
 }
 
+namespace {
+
+// Whether `size` device pixels are the picture's `frame` pixels at `k`
+// device pixels each, give or take the rounding of the page sizes.
+bool sameSizeAtScale(double size, double frame, double k) {
+    return frame > 0 && k > 0 && std::abs(size - frame * k) <= 0.005 * size + 2;
+}
+
+} // namespace
+
 void playPageForPrint(QPainter& painter, const PreparedPageInfo& page, int pageIndex,
                       const preview::Edges& dest) {
     if (page.Picture.isNull())
         return;
-    PainterCanvas canvas(painter);
     preview::PlaybackRequest req;
     req.pageIndex = pageIndex;
     req.dest = dest;
     req.sx = 1; // fonts at their recorded size, text as recorded
     req.sy = 1;
+    // A page that fills the destination at the device's resolution is
+    // played at exactly that resolution from the destination's corner
+    // rather than stretched by the rounding of the sizes (a fraction of a
+    // pixel across the page): what was recorded on a grid of 1/300 inch
+    // (barcode bars) then falls on whole device pixels.
+    const QRectF frame = page.Picture.frameInDevicePixels();
+    const QPaintDevice* device = painter.device();
+    const double kx = device ? device->logicalDpiX() / 96.0 : 0;
+    const double ky = device ? device->logicalDpiY() / 96.0 : 0;
+    PainterCanvas canvas(painter);
+    if (sameSizeAtScale(dest.right - dest.left, frame.width(), kx) &&
+        sameSizeAtScale(dest.bottom - dest.top, frame.height(), ky)) {
+        canvas.setWorldTransform(QTransform::fromScale(kx, ky) *
+                                 QTransform::fromTranslate(dest.left, dest.top));
+        req.dest = {0, 0, int(std::lround(frame.width())), int(std::lround(frame.height()))};
+    }
     preview::playPage(canvas, page.Picture, req);
 }
 

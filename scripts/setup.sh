@@ -12,6 +12,7 @@ packages=(
   postgresql
   cups cups-bsd cups-client printer-driver-cups-pdf
   poppler-utils emf2svg sqlite3
+  zbar-tools libzint-dev
 )
 
 missing=()
