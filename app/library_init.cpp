@@ -1,6 +1,8 @@
 #include "app/library_init.h"
 
 #include "addins/barcode/codebarre_view.h"
+#include "addins/ole/ole_view.h"
+#include "addins/richtext/rich_view.h"
 #include "app/preparation_window.h"
 #include "engine/engine_hooks.h"
 #include "platform/message_box.h"
@@ -37,11 +39,19 @@ void initLibrary() {
     resetLibraryState();
 
     // 4. Registries: name resolution for expressions, the report engine with
-    //    its progress window, the add-in object classes.
+    //    its progress window.
     InstallNameResolution();
     InstallEngine();
     installPreparationWindow();
+
+    // 5. Add-in object classes.
+    RegisterAddIns();
+}
+
+void RegisterAddIns() {
+    RegisterOleAddIn();
     RegisterBarcodeAddIn();
+    RegisterRichTextAddIn();
 }
 
 } // namespace vx

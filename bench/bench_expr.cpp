@@ -1,7 +1,10 @@
 // Expression evaluation throughput: what a text object with a few bracketed
-// expressions costs per band, and the number-in-words conversion.
+// expressions costs per band, the number-in-words conversion, and the
+// number texts of the standard conversion, the grouped format and currency.
 #include "expr/evaluator.h"
+#include "expr/format.h"
 #include "expr/number_words.h"
+#include "platform/locale_settings.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,5 +44,32 @@ void BM_NumberToWords(benchmark::State& state) {
         benchmark::DoNotOptimize(vx::NumberToWords(value));
 }
 BENCHMARK(BM_NumberToWords);
+
+void BM_StandardFloatText(benchmark::State& state) {
+    vx::setLocaleSettings(vx::LocaleSettings::italian());
+    double v = 1234.5678;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(vx::Variant(v).toString());
+        v += 0.001;
+    }
+}
+BENCHMARK(BM_StandardFloatText);
+
+void BM_GroupedNumberFormat(benchmark::State& state) {
+    vx::setLocaleSettings(vx::LocaleSettings::italian());
+    const vx::Variant value(1234567.891);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(vx::FormatValue(value, 0x0103022C, QString()));
+}
+BENCHMARK(BM_GroupedNumberFormat);
+
+void BM_CurrencyFromDouble(benchmark::State& state) {
+    double v = 123456.7891;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(vx::Currency::fromDouble(v));
+        v += 0.01;
+    }
+}
+BENCHMARK(BM_CurrencyFromDouble);
 
 } // namespace

@@ -1,17 +1,20 @@
 #include "expr/euro.h"
 
 #include "expr/evaluator.h"
+#include "expr/format.h"
 #include "platform/errors.h"
 #include "platform/locale_settings.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace vx {
 
 namespace {
+
+// Integer digits shown by the grouped fixed format before it turns to an
+// exponent: the fifteen digits a double always holds.
+constexpr int kGroupedFixedPrecision = 15;
 
 // Digits of an unsigned integer with the thousands separator between groups.
 QString grouped(std::uint64_t value, QChar thousands) {
@@ -57,30 +60,10 @@ QString FormatGroupedFixed2(double value) {
     if (!std::isfinite(value))
         throw VxError(QStringLiteral("Invalid floating point operation"));
     const LocaleSettings& ls = localeSettings();
-    const double magnitude = std::fabs(value);
-    // Ten significant digits at most; from 10^10 on the digits no longer
-    // reach the decimals and the general format is used instead.
-    if (magnitude >= 1e10)
-        return FormatFloatGeneral(value, ls.decimalSeparator);
-    if (magnitude == 0)
-        return amountText(0, 2, ls);
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.9e", magnitude); // d.ddddddddde+XX
-    std::uint64_t digits = 0;
-    const char* p = buf;
-    for (; *p && *p != 'e'; ++p)
-        if (*p != '.')
-            digits = digits * 10 + static_cast<unsigned>(*p - '0');
-    const int exponent = std::atoi(p + 1);
-    // magnitude ~ digits * 10^(exponent - 9); in hundredths: * 10^(exponent - 7).
-    std::uint64_t hundredths = 0;
-    const int shift = exponent - 7;
-    if (shift >= 0)
-        hundredths = digits * pow10(shift);
-    else if (shift >= -10)
-        hundredths = divideRounded(digits, pow10(-shift));
-    const QString text = amountText(hundredths, 2, ls);
-    return value < 0 && hundredths != 0 ? QLatin1Char('-') + text : text;
+    // Grouped with two decimals for every amount whose units a double holds
+    // to the cent (below 10^15); an exponent form beyond.
+    return FormatFixedFloat(value, 2, kGroupedFixedPrecision, true, ls.decimalSeparator,
+                            ls.thousandSeparator);
 }
 
 QString FormatMoney(Currency value) {

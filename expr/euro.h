@@ -19,8 +19,8 @@ inline constexpr Currency kEuroRate = Currency::fromScaled(19362700);
 QString EuroPrefix();
 
 // Fixed format with 2 decimals and grouping: the system thousands and decimal
-// separators, at most 10 significant digits (1234.5 gives "1.234,50" under an
-// Italian locale). Ties round half away from zero.
+// separators (1234.5 gives "1.234,50" under an Italian locale), up to
+// 15 integer digits, an exponent form beyond. Ties round half away from zero.
 QString FormatGroupedFixed2(double value);
 
 // The system money format: currency symbol placed as the system's positive

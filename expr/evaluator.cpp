@@ -27,7 +27,7 @@ private:
         NestingGuard(ExprParser& p) : expr_(p.expr_) {
             if (++expr_.nesting_ > kMaxExprNesting) {
                 --expr_.nesting_;
-                throw VxError(QLatin1String(kMsgTooDeep) + p.restOfGroup());
+                throw ExprNestingError(QLatin1String(kMsgTooDeep) + p.restOfGroup());
             }
         }
         ~NestingGuard() { --expr_.nesting_; }
@@ -67,8 +67,11 @@ private:
         return true;
     }
 
-    // The text of the innermost group from its first character to the end.
-    QString restOfGroup() const { return text_.mid(groupStart_); }
+    // The text of the innermost group from its first character to the end,
+    // as messages quote it.
+    QString restOfGroup() const {
+        return ClipForMessage(text_.mid(groupStart_, kMaxQuotedChars + 1));
+    }
     [[noreturn]] void failUnknown() const {
         throw VxError(QLatin1String(kMsgUnknownIdentifier) + restOfGroup());
     }
@@ -356,12 +359,6 @@ bool parenthesesBalanced(const QString& text) {
     return open == close;
 }
 
-// Error messages quote the expression; keep them readable for huge input.
-QString clipped(const QString& text) {
-    constexpr qsizetype kMaxQuoted = 200;
-    return text.size() <= kMaxQuoted ? text : text.left(kMaxQuoted) + QStringLiteral("...");
-}
-
 } // namespace
 
 void TvxExpr::Evaluate(const QString& source, Variant& value) {
@@ -369,23 +366,37 @@ void TvxExpr::Evaluate(const QString& source, Variant& value) {
     const qsizetype nul = source.indexOf(QChar(u'\0'));
     const QString text = nul < 0 ? source : source.left(nul);
     if (text.size() > kMaxExprLength)
-        throw VxError(QLatin1String(kMsgTooLong) + clipped(text));
+        throw VxError(QLatin1String(kMsgTooLong) + ClipForMessage(text));
     if (!parenthesesBalanced(text))
-        throw VxError(QLatin1String(kMsgParentheses) + clipped(text));
+        throw VxError(QLatin1String(kMsgParentheses) + ClipForMessage(text));
     if (text.isEmpty()) {
         value = Variant::null();
         return;
     }
     ExprParser parser(*this, text);
+    if (nesting_ == 0)
+        builtChars_ = 0;
     if (++nesting_ > kMaxExprNesting) {
         --nesting_;
-        throw VxError(QLatin1String(kMsgTooDeep) + clipped(text));
+        throw ExprNestingError(QLatin1String(kMsgTooDeep) + ClipForMessage(text));
     }
     struct Leave {
         int& n;
         ~Leave() { --n; }
     } leave{nesting_};
     value = parser.parseTopLevel();
+}
+
+void TvxExpr::ChargeBuiltString(qsizetype length) {
+    if (length > kMaxExprStringLength)
+        throw VxError(QStringLiteral("String too long"));
+    // Outside an evaluation (a caller combining values itself) only the
+    // length of the one string counts.
+    if (nesting_ == 0)
+        return;
+    builtChars_ += length;
+    if (builtChars_ > kMaxExprBuiltChars)
+        throw VxError(QStringLiteral("Too many strings built"));
 }
 
 void EvaluateExpression(const QString& text, Variant& value) {

@@ -8,6 +8,7 @@
 // EvaluateExpression again while the outer evaluation is in progress.
 
 #include "expr/variant.h"
+#include "platform/errors.h"
 
 #include <QString>
 #include <QStringList>
@@ -41,8 +42,18 @@ enum : std::uint8_t {
 // and far below what the stack of a worker thread holds.
 inline constexpr int kMaxExprNesting = 200;
 // Longest expression text accepted, in characters. Templates hold short
-// expressions; a megabyte is generous and keeps error messages bounded.
-inline constexpr qsizetype kMaxExprLength = 1 << 20;
+// expressions. Each nested call keeps a copy of its argument text while it
+// is evaluated, so this bounds the memory of the deepest nesting too
+// (kMaxExprNesting copies of at most 64 K characters).
+inline constexpr qsizetype kMaxExprLength = 1 << 16;
+// Longest string an expression builds (FILLSTR, concatenation with "+", any
+// function's result), in characters: far beyond the text of any page, and
+// small enough that no expression can exhaust memory.
+inline constexpr qsizetype kMaxExprStringLength = 1 << 22;
+// Characters all the strings built during one evaluation (with the
+// evaluations nested in it) may hold together: bounds the memory of strings
+// kept at every nesting level and the time of a long chain of long terms.
+inline constexpr qsizetype kMaxExprBuiltChars = 4 * kMaxExprStringLength;
 
 // The fixed beginnings of the evaluator's messages.
 inline constexpr const char kMsgParentheses[] = "Numero errato di parentesi nell'espressione : ";
@@ -51,6 +62,14 @@ inline constexpr const char kMsgIncompatibleTypes[] =
     "Tipo di dati incompatibili nell'espressione: ";
 inline constexpr const char kMsgTooDeep[] = "Troppi livelli annidati nell'espressione: ";
 inline constexpr const char kMsgTooLong[] = "Espressione troppo lunga: ";
+
+// The nesting limit was reached. It passes through the functions whose
+// arguments were being evaluated (a failure inside a function otherwise
+// becomes that function's parameter error), so the message names the cause.
+class ExprNestingError : public VxError {
+public:
+    using VxError::VxError;
+};
 
 // The evaluator (one instance per process, created on first use).
 class TvxExpr {
@@ -65,13 +84,19 @@ public:
     // Evaluates the whole text; throws VxError as described above.
     void Evaluate(const QString& text, Variant& value);
 
+    // Counts a string of `length` characters that an operator or function
+    // built: throws VxError when it is longer than kMaxExprStringLength, or
+    // when the strings of the evaluation in progress pass kMaxExprBuiltChars.
+    void ChargeBuiltString(qsizetype length);
+
 private:
     TvxExpr() = default;
     friend class ExprParser;
 
     ExprResolver resolver_;
     std::uint8_t errorMode_ = kExprStrict;
-    int nesting_ = 0; // current nesting across nested evaluations
+    int nesting_ = 0;          // current nesting across nested evaluations
+    qsizetype builtChars_ = 0; // characters built since the outermost evaluation began
 };
 
 void EvaluateExpression(const QString& text, Variant& value);

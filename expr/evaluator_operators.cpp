@@ -300,8 +300,12 @@ Variant combine(ExprOp op, const Variant& left, const Variant& right) {
         return currencyOperation(op, a, b);
     // 6. Two strings.
     if (ca == Cls::String && cb == Cls::String) {
-        if (op == ExprOp::Add)
+        if (op == ExprOp::Add) {
+            // Counted before anything is allocated: a chain of long terms
+            // fails at the first sum over the cap.
+            TvxExpr::instance().ChargeBuiltString(a.stringValue().size() + b.stringValue().size());
             return Variant(a.stringValue() + b.stringValue());
+        }
         if (isIntegerOp(op))
             return integerOperation(op, a.toInt64(), b.toInt64(), false);
         return floatArithmetic(op, a.toDouble(), b.toDouble());

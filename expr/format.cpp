@@ -45,7 +45,9 @@ QString numberCategory(const Variant& value, int32_t code, const QString& patter
     const int sepCode = FormatSeparatorCodeOf(code);
     const QChar sep = sepCode != 0 ? QChar(char16_t(sepCode)) : locale.decimalSeparator;
     const double v = value.toDouble();
-    constexpr int kFixedPrecision = 10;
+    // Integer digits the fixed formats show before they turn to an exponent
+    // form: the fifteen a double always holds, so an amount keeps its cents.
+    constexpr int kFixedPrecision = 15;
     switch (FormatSubFormatOf(code)) {
     case 0:
         return FormatFloatPattern(v, PredefinedNumberPattern(0), sep, locale.thousandSeparator);

@@ -105,7 +105,9 @@ QString FormatDateTimePattern(double dateTime, const QString& pattern,
 QString FormatDateTimePattern(double dateTime, const QString& pattern);
 
 // Calendar conversions of day numbers (days since 30 December 1899, the
-// fraction the time of day). Throw VxError outside the years 1 to 9999.
+// fraction the time of day). Throw VxError outside the years 1 to 9999, the
+// decoding with kMsgDateOutOfRange followed by the day number.
+inline constexpr char kMsgDateOutOfRange[] = "Data fuori dall'intervallo 01/01/0001 - 31/12/9999: ";
 struct DateTimeParts {
     int year = 1899, month = 12, day = 30;
     int hour = 0, minute = 0, second = 0, msec = 0;

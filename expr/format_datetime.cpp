@@ -1,5 +1,6 @@
 // Date and time texts: day numbers to calendar parts and back, date
 // patterns, and the parsing of dates and times typed by users.
+#include "expr/evaluator.h"
 #include "expr/format.h"
 #include "platform/errors.h"
 #include "platform/locale_settings.h"
@@ -27,7 +28,8 @@ constexpr qint64 kMsecPerDay = 86400000;
 constexpr int kMaxPatternNesting = 2;
 
 [[noreturn]] void invalidDateTime(double value) {
-    throw VxError(QStringLiteral("Valore di data e ora non valido: %1").arg(value));
+    throw VxError(QString::fromUtf8(kMsgDateOutOfRange) +
+                  FormatGeneralFloat(value, SystemDecimalSeparator()));
 }
 
 QString name(const QStringList& names, int index, const QString& fallback) {
@@ -46,8 +48,8 @@ int runLength(const QString& s, qsizetype i, QChar c) {
 }
 
 bool startsWithNoCase(const QString& s, qsizetype i, const char* token) {
-    return s.mid(i, qsizetype(qstrlen(token))).compare(QLatin1String(token), Qt::CaseInsensitive) ==
-           0;
+    // A view, not a copy: this runs at every character of a pattern.
+    return QStringView(s).mid(i).startsWith(QLatin1String(token), Qt::CaseInsensitive);
 }
 
 // True when the rest of the pattern holds an am/pm specifier (12-hour clock).
@@ -157,6 +159,10 @@ public:
             // Only letters change the last token: "hh:mm" shows minutes.
             if (c.isLetter())
                 lastWasHour = hour;
+            // Names and nested formats make the text longer than its
+            // pattern; a hostile pattern stops at the cap on built strings.
+            if (out.size() > kMaxExprStringLength)
+                throw VxError(QStringLiteral("Testo troppo lungo"));
         }
         return out;
     }
@@ -203,10 +209,10 @@ private:
 };
 
 [[noreturn]] void notADate(const QString& text) {
-    throw VxError(QStringLiteral("'%1' is not a valid date").arg(text));
+    throw VxError(QStringLiteral("'%1' is not a valid date").arg(ClipForMessage(text)));
 }
 [[noreturn]] void notATime(const QString& text) {
-    throw VxError(QStringLiteral("'%1' is not a valid time").arg(text));
+    throw VxError(QStringLiteral("'%1' is not a valid time").arg(ClipForMessage(text)));
 }
 
 // The digit runs of a text split at any of the given separators; false when

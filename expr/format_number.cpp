@@ -4,87 +4,36 @@
 //
 // Everything works on a decimal digit string taken from the double with 15
 // significant digits (the precision of a double as the system writes it), so
-// that 1.005 rounds to 1.01 as a user expects. Ties round away from zero.
+// that 1.005 rounds to 1.01 as a user expects; the fixed forms take up to 17
+// digits where the decimals asked for lie beyond the fifteenth. Ties round
+// away from zero. No C library formatting is used: its decimal point follows
+// the C locale.
+#include "expr/decimal_text.h"
 #include "expr/format.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <string>
 
 namespace vx {
 
 namespace {
 
-// value = 0.digits * 10^exp; digits holds no trailing zeros; empty means zero.
-struct Decimal {
-    std::string digits;
-    int exp = 0;
-    bool negative = false;
-
-    bool isZero() const { return digits.empty(); }
-    char at(int index) const { // digit at index from the first significant one
-        return index >= 0 && index < int(digits.size()) ? digits[size_t(index)] : '0';
-    }
-    char intDigit(int i) const { return at(i); }        // i from 0, left to right
-    char fracDigit(int j) const { return at(exp + j); } // j from 0 after the point
-};
+using Decimal = DecimalDigits;
 
 constexpr int kDoublePrecision = 15;
-
-void stripTrailingZeros(Decimal& d) {
-    while (!d.digits.empty() && d.digits.back() == '0')
-        d.digits.pop_back();
-    if (d.digits.empty())
-        d.exp = 0;
-}
+// Digits that identify every double: the most a fixed format ever shows.
+constexpr int kExactPrecision = 17;
 
 Decimal toDecimal(double value, int significant = kDoublePrecision) {
-    Decimal d;
-    d.negative = std::signbit(value) && value != 0.0;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*e", significant - 1, std::fabs(value));
-    // "d.ddddde+XX"
-    const std::string text(buf);
-    const size_t e = text.find('e');
-    for (size_t i = 0; i < e; ++i)
-        if (text[i] != '.')
-            d.digits.push_back(text[i]);
-    d.exp = std::atoi(text.c_str() + e + 1) + 1;
-    stripTrailingZeros(d);
-    return d;
+    return DecimalDigitsOf(value, significant);
 }
 
-// Rounds to `decimals` places after the point, ties away from zero.
 void roundToDecimals(Decimal& d, int decimals) {
-    const int keep = d.exp + decimals;
-    if (d.isZero() || keep >= int(d.digits.size()))
-        return;
-    if (keep < 0) {
-        d.digits.clear();
-        d.exp = 0;
-        return;
-    }
-    const bool up = d.digits[size_t(keep)] >= '5';
-    d.digits.resize(size_t(keep));
-    if (up) {
-        int i = keep - 1;
-        while (i >= 0 && d.digits[size_t(i)] == '9') {
-            d.digits[size_t(i)] = '0';
-            --i;
-        }
-        if (i >= 0) {
-            ++d.digits[size_t(i)];
-        } else {
-            d.digits.insert(d.digits.begin(), '1');
-            ++d.exp;
-        }
-    }
-    stripTrailingZeros(d);
+    RoundDecimalDigits(d, decimals, DecimalTies::AwayFromZero);
 }
 
 void roundToSignificant(Decimal& d, int significant) {
-    if (!d.isZero())
-        roundToDecimals(d, significant - d.exp);
+    RoundToSignificant(d, significant, DecimalTies::AwayFromZero);
 }
 
 // Integer digits with optional grouping, then `decimals` fraction digits.
@@ -99,7 +48,7 @@ QString fixedText(const Decimal& d, int decimals, QChar decimalSep, QChar thousa
     for (int i = 0; i < intDigits; ++i) {
         out += QLatin1Char(d.intDigit(i));
         const int fromRight = intDigits - 1 - i;
-        if (grouped && fromRight > 0 && fromRight % 3 == 0)
+        if (grouped && fromRight > 0 && fromRight % 3 == 0 && !thousandSep.isNull())
             out += thousandSep;
     }
     if (decimals > 0) {
@@ -218,6 +167,8 @@ public:
     SectionWriter(const SectionLayout& layout, const Decimal& d, int exponent, QChar dec,
                   QChar thou)
         : l_(layout), d_(d), exponent_(exponent), dec_(dec), thou_(thou) {
+        // A locale without a thousands separator groups nothing.
+        grouped_ = l_.grouped && !thou_.isNull();
         intDigits_ = d.exp > 0 ? d.exp : 0;
         int significantFraction = int(d.digits.size()) - d.exp;
         if (significantFraction < 0)
@@ -268,7 +219,7 @@ private:
     void writeDigit(int index) { // index from the left of the integer digits
         out_ += QLatin1Char(d_.intDigit(index));
         const int fromRight = intDigits_ - 1 - index;
-        if (l_.grouped && fromRight > 0 && fromRight % 3 == 0)
+        if (grouped_ && fromRight > 0 && fromRight % 3 == 0)
             out_ += thou_;
     }
 
@@ -290,7 +241,7 @@ private:
         } else if (l_.firstIntZero >= 0 && k >= l_.firstIntZero) {
             out_ += QLatin1Char('0');
             const int fromRight = intDigits_ - 1 - index;
-            if (l_.grouped && fromRight % 3 == 0 && fromRight > 0)
+            if (grouped_ && fromRight % 3 == 0 && fromRight > 0)
                 out_ += thou_;
         }
     }
@@ -317,6 +268,7 @@ private:
     const Decimal& d_;
     int exponent_;
     QChar dec_, thou_;
+    bool grouped_ = false;
     int intDigits_ = 0;
     int shownDecimals_ = 0;
     int intIndex_ = 0;
@@ -387,7 +339,12 @@ QString FormatFixedFloat(double value, int decimals, int precision, bool grouped
         roundToSignificant(d, precision);
         return exponentText(d, precision, decimalSep);
     }
-    roundToDecimals(d, std::min(decimals, precision - d.exp));
+    // The decimals asked for lie beyond the fifteenth digit (large amounts):
+    // take the double's own digits that far, up to the 17 that identify it,
+    // rather than showing zeros where it holds cents.
+    if (d.exp + decimals > kDoublePrecision)
+        d = toDecimal(value, std::min(d.exp + decimals, kExactPrecision));
+    roundToDecimals(d, decimals);
     return fixedText(d, decimals, decimalSep, thousandSep, grouped);
 }
 

@@ -15,11 +15,6 @@ namespace vx {
 
 namespace {
 
-// FILLSTR builds its text in memory; a template asking for more than this
-// many characters is refused rather than exhausting memory (a page holds a
-// few thousand characters at most).
-constexpr qsizetype kMaxFillLength = 1 << 22;
-
 [[noreturn]] void fail(const char* what) {
     throw VxError(QString::fromLatin1(what));
 }
@@ -55,7 +50,7 @@ Variant fnFillStr(const FunctionArgs& a) {
     const QString s = a.asString(1);
     if (n <= 0 || s.isEmpty())
         return Variant(QString());
-    if (n > kMaxFillLength / s.size())
+    if (n > kMaxExprStringLength / s.size())
         fail("testo troppo lungo");
     return Variant(s.repeated(qsizetype(n)));
 }
@@ -288,7 +283,7 @@ QString WrongParamCountMessage(const QString& upperName) {
 
 QString BadParamTypesMessage(const QString& upperName, const QStringList& rawArgs) {
     return QString::fromUtf8(kMsgBadParamTypes) + upperName + QStringLiteral(" (") +
-           rawArgs.join(QLatin1Char(',')) + QLatin1Char(')');
+           ClipForMessage(rawArgs.join(QLatin1Char(','))) + QLatin1Char(')');
 }
 
 FunctionArgs::FunctionArgs(const QStringList& raw, Evaluate evaluate)
@@ -363,7 +358,12 @@ CallOutcome CallBuiltinFunction(const QString& upperName, const QStringList& raw
     try {
         FunctionArgs args(rawArgs, std::move(evaluate));
         result = entry->body(args);
+        // One cap on every string an expression builds, FILLSTR's.
+        if (result.isString())
+            TvxExpr::instance().ChargeBuiltString(result.stringValue().size());
         return CallOutcome::Done;
+    } catch (const ExprNestingError&) {
+        throw;
     } catch (const std::exception&) {
         result = Variant();
         if (message)

@@ -26,7 +26,8 @@ inline constexpr char kMsgBadParamTypes[] = "Tipi di parametri errati nella funz
 
 // "E' stato inserito un numero di parametri errato per la funzione : NAME".
 QString WrongParamCountMessage(const QString& upperName);
-// "Tipi di parametri errati nella funzione: NAME (arg1,arg2)".
+// "Tipi di parametri errati nella funzione: NAME (arg1,arg2)", the
+// arguments clipped as messages quote texts.
 QString BadParamTypesMessage(const QString& upperName, const QStringList& rawArgs);
 
 // The arguments of one call: raw texts, evaluated on demand by the
@@ -86,7 +87,11 @@ enum class CallOutcome {
 };
 
 // Calls a function of the table that has a body. `message` receives the
-// Italian error text on WrongArgCount and Failed (the result stays empty).
+// Italian error text on WrongArgCount and Failed (the result stays empty); a
+// string result counts against the evaluator's limits on built strings
+// (TvxExpr::ChargeBuiltString), and passing them is a failure. The nesting
+// error of an argument's evaluation is not a failure of the function: it
+// propagates.
 CallOutcome CallBuiltinFunction(const QString& upperName, const QStringList& rawArgs,
                                 Variant& result, QString* message,
                                 FunctionArgs::Evaluate evaluate = {});

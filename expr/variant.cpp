@@ -1,15 +1,13 @@
 #include "expr/variant.h"
 
+#include "expr/decimal_text.h"
+#include "expr/format.h"
 #include "platform/errors.h"
 #include "platform/locale_settings.h"
 
-#include <QDate>
-#include <QTime>
-
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
+#include <string>
 
 namespace vx {
 
@@ -73,51 +71,6 @@ bool isDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-// Formats a finite double in the general format with 15 significant digits:
-// fixed notation when the decimal exponent is below 15 and the value is at
-// least 0.00001, scientific ("1,5E-7", "1E15") otherwise; no trailing zeros.
-QString formatGeneral(double v, QChar decimal) {
-    if (v == 0)
-        return QStringLiteral("0");
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", v); // d.dddddddddddddde[+-]xx
-    QString mant;
-    bool negative = false;
-    const char* p = buf;
-    if (*p == '-') {
-        negative = true;
-        ++p;
-    }
-    QString digits;
-    for (; *p && *p != 'e'; ++p)
-        if (*p != '.')
-            digits += QLatin1Char(*p);
-    const int exponent = std::atoi(p + 1);
-    while (digits.size() > 1 && digits.endsWith(QLatin1Char('0')))
-        digits.chop(1);
-    QString out;
-    if (exponent < 15 && exponent >= -5) {
-        if (exponent >= 0) {
-            QString intPart = digits.left(exponent + 1);
-            while (intPart.size() < exponent + 1)
-                intPart += QLatin1Char('0');
-            out = intPart;
-            const QString frac = digits.mid(exponent + 1);
-            if (!frac.isEmpty())
-                out += decimal + frac;
-        } else {
-            out = QStringLiteral("0") + decimal + QString(-exponent - 1, QLatin1Char('0')) + digits;
-        }
-    } else {
-        out = digits.left(1);
-        if (digits.size() > 1)
-            out += decimal + digits.mid(1);
-        out += QLatin1Char('E');
-        out += QString::number(exponent);
-    }
-    return negative ? QLatin1Char('-') + out : out;
-}
-
 QString formatCurrency(Currency c, QChar decimal) {
     const bool negative = c.scaled < 0;
     // Work on the unsigned magnitude so that the most negative value is safe.
@@ -134,92 +87,22 @@ QString formatCurrency(Currency c, QChar decimal) {
     return negative ? QLatin1Char('-') + out : out;
 }
 
-// Splits a day number into the calendar date and the milliseconds of the day
-// (the fraction's absolute value, as for dates before 1899).
-void splitDateTime(double days, QDate* date, int* msecs) {
-    const double whole = std::trunc(days);
-    double ms = std::nearbyint(std::fabs(days - whole) * 86400000.0);
-    if (ms >= 86400000.0)
-        ms = 86399999.0;
-    *date = QDate(1899, 12, 30).addDays(static_cast<qint64>(whole));
-    *msecs = static_cast<int>(ms);
-}
-
-// The library's date/time pattern letters, enough for the standard conversion.
-QString formatDatePattern(const QString& pattern, const QDate& date, const QTime& time) {
-    const LocaleSettings& ls = localeSettings();
-    QString out;
-    const qsizetype n = pattern.size();
-    for (qsizetype i = 0; i < n;) {
-        const QChar c = pattern.at(i);
-        const QChar lc = c.toLower();
-        qsizetype run = 1;
-        while (i + run < n && pattern.at(i + run).toLower() == lc)
-            ++run;
-        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-            const qsizetype close = pattern.indexOf(c, i + 1);
-            const qsizetype end = close < 0 ? n : close;
-            out += pattern.mid(i + 1, end - i - 1);
-            i = end + 1;
-            continue;
-        }
-        auto two = [](int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
-        if (lc == QLatin1Char('d')) {
-            if (run == 1)
-                out += QString::number(date.day());
-            else if (run == 2)
-                out += two(date.day());
-            else {
-                const QStringList& names = run == 3 ? ls.shortDayNames : ls.longDayNames;
-                const int idx = date.dayOfWeek() % 7; // Sunday first
-                out += idx < names.size() ? names.at(idx) : QString();
-            }
-        } else if (lc == QLatin1Char('m')) {
-            if (run == 1)
-                out += QString::number(date.month());
-            else if (run == 2)
-                out += two(date.month());
-            else {
-                const QStringList& names = run == 3 ? ls.shortMonthNames : ls.longMonthNames;
-                const int idx = date.month() - 1;
-                out += idx >= 0 && idx < names.size() ? names.at(idx) : QString();
-            }
-        } else if (lc == QLatin1Char('y')) {
-            out += run <= 2 ? two(date.year() % 100)
-                            : QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
-        } else if (lc == QLatin1Char('h')) {
-            out += run == 1 ? QString::number(time.hour()) : two(time.hour());
-        } else if (lc == QLatin1Char('n')) {
-            out += run == 1 ? QString::number(time.minute()) : two(time.minute());
-        } else if (lc == QLatin1Char('s')) {
-            out += run == 1 ? QString::number(time.second()) : two(time.second());
-        } else if (c == QLatin1Char('/')) {
-            out += QString(run, ls.dateSeparator);
-        } else if (c == QLatin1Char(':')) {
-            out += QString(run, ls.timeSeparator);
-        } else {
-            out += pattern.mid(i, run);
-        }
-        i += run;
-    }
-    return out;
-}
-
+// The standard text of a date-time: the short date, and the long time when
+// the value has a time of day; a value that is only a time shows the time
+// alone. A day number outside the years 1 to 9999 has no text: DecodeDateTime
+// refuses it with its Italian message.
 QString formatDateTime(double days) {
-    QDate date;
-    int msecs = 0;
-    splitDateTime(days, &date, &msecs);
-    const QTime time = QTime::fromMSecsSinceStartOfDay(msecs);
+    const DateTimeParts parts = DecodeDateTime(days);
     const LocaleSettings& ls = localeSettings();
+    const bool hasTime = parts.hour || parts.minute || parts.second || parts.msec;
     const bool hasDay = std::trunc(days) != 0;
-    const bool hasTime = msecs != 0;
     QString out;
     if (hasDay || !hasTime)
-        out = formatDatePattern(ls.shortDateFormat, date, time);
+        out = FormatDateTimePattern(days, ls.shortDateFormat, ls);
     if (hasTime) {
         if (!out.isEmpty())
             out += QLatin1Char(' ');
-        out += formatDatePattern(ls.longTimeFormat, date, time);
+        out += FormatDateTimePattern(days, ls.longTimeFormat, ls);
     }
     return out;
 }
@@ -227,10 +110,7 @@ QString formatDateTime(double days) {
 } // namespace
 
 QString FormatFloatGeneral(double v, QChar decimalSeparator) {
-    if (!std::isfinite(v))
-        return std::isnan(v) ? QStringLiteral("NAN")
-                             : (v > 0 ? QStringLiteral("INF") : QStringLiteral("-INF"));
-    return formatGeneral(v, decimalSeparator);
+    return FormatGeneralFloat(v, decimalSeparator);
 }
 
 QString FormatCurrencyPlain(Currency v, QChar decimalSeparator) {
@@ -241,14 +121,39 @@ QString FormatCurrencyPlain(Currency v, QChar decimalSeparator) {
 // Currency
 
 Currency Currency::fromDouble(double v) {
-    const double scaled = std::nearbyint(v * static_cast<double>(kScale));
-    if (!std::isfinite(scaled) || scaled >= kTwo63 || scaled < -kTwo63)
+    if (!std::isfinite(v))
         throwOverflow(VariantKind::Float, "Currency");
-    return Currency{static_cast<std::int64_t>(scaled)};
+    // The decimal value of the double (the digits that read back as it),
+    // rounded to four places: 123456789012345 stays whole, where the binary
+    // product v * 10000 would gain a stray fraction.
+    DecimalDigits d = ShortestDecimalDigitsOf(v);
+    RoundDecimalDigits(d, 4, DecimalTies::ToEven);
+    const int places = d.exp + 4; // digits of the scaled integer
+    if (places > 19)
+        throwOverflow(VariantKind::Float, "Currency");
+    std::uint64_t magnitude = 0;
+    for (int i = 0; i < places; ++i)
+        if (__builtin_mul_overflow(magnitude, std::uint64_t{10}, &magnitude) ||
+            __builtin_add_overflow(magnitude, std::uint64_t(d.at(i) - '0'), &magnitude))
+            throwOverflow(VariantKind::Float, "Currency");
+    const std::uint64_t limit = std::uint64_t{1} << 63;
+    if (magnitude > (d.negative ? limit : limit - 1))
+        throwOverflow(VariantKind::Float, "Currency");
+    return Currency{d.negative ? static_cast<std::int64_t>(0 - magnitude)
+                               : static_cast<std::int64_t>(magnitude)};
 }
 
 // ---------------------------------------------------------------------------
 // Free conversions
+
+QString ClipForMessage(const QString& text) {
+    if (text.size() <= kMaxQuotedChars)
+        return text;
+    // Never half of a character outside the basic plane.
+    const qsizetype n =
+        text.at(kMaxQuotedChars - 1).isHighSurrogate() ? kMaxQuotedChars - 1 : kMaxQuotedChars;
+    return text.left(n) + QStringLiteral("...");
+}
 
 QChar SystemDecimalSeparator() {
     return localeSettings().decimalSeparator;
@@ -265,54 +170,27 @@ std::int64_t RoundHalfEven(double v) {
 bool TryStrToFloat(const QString& text, double* out) {
     const QString t = trimBlanks(text);
     const QChar decimal = SystemDecimalSeparator();
-    // sign? digits* (decimal digits*)? (e sign? digits+)?, at least one digit.
-    QByteArray c;
-    qsizetype i = 0;
-    const qsizetype n = t.size();
-    if (i < n && (t.at(i) == QLatin1Char('+') || t.at(i) == QLatin1Char('-')))
-        c += static_cast<char>(t.at(i++).unicode());
-    int mantDigits = 0;
-    while (i < n && isDigit(t.at(i))) {
-        c += static_cast<char>(t.at(i++).unicode());
-        ++mantDigits;
-    }
-    if (i < n && t.at(i) == decimal) {
-        c += '.';
-        ++i;
-        while (i < n && isDigit(t.at(i))) {
-            c += static_cast<char>(t.at(i++).unicode());
-            ++mantDigits;
-        }
-    }
-    if (mantDigits == 0)
-        return false;
-    if (i < n && (t.at(i) == QLatin1Char('e') || t.at(i) == QLatin1Char('E'))) {
-        c += 'e';
-        ++i;
-        if (i < n && (t.at(i) == QLatin1Char('+') || t.at(i) == QLatin1Char('-')))
-            c += static_cast<char>(t.at(i++).unicode());
-        int expDigits = 0;
-        while (i < n && isDigit(t.at(i))) {
-            c += static_cast<char>(t.at(i++).unicode());
-            ++expDigits;
-        }
-        if (expDigits == 0)
+    // The system decimal separator becomes "." for the locale-independent
+    // reading; any other character outside the number's grammar refuses it.
+    std::string c;
+    c.reserve(size_t(t.size()));
+    for (const QChar ch : t) {
+        if (ch == decimal)
+            c += '.';
+        else if (isDigit(ch) || ch == QLatin1Char('+') || ch == QLatin1Char('-') ||
+                 ch == QLatin1Char('e') || ch == QLatin1Char('E'))
+            c += static_cast<char>(ch.unicode());
+        else
             return false;
     }
-    if (i != n)
-        return false;
-    char* end = nullptr;
-    const double v = std::strtod(c.constData(), &end);
-    if (!std::isfinite(v))
-        return false;
-    *out = v;
-    return true;
+    return ParseDecimalText(c, out);
 }
 
 double StrToFloat(const QString& text) {
     double v = 0;
     if (!TryStrToFloat(text, &v))
-        throw VxError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+        throw VxError(
+            QStringLiteral("'%1' is not a valid floating point value").arg(ClipForMessage(text)));
     return v;
 }
 
@@ -344,7 +222,8 @@ bool TryStrToInt64(const QString& text, std::int64_t* out) {
 std::int64_t StrToInt64(const QString& text) {
     std::int64_t v = 0;
     if (!TryStrToInt64(text, &v))
-        throw VxError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        throw VxError(
+            QStringLiteral("'%1' is not a valid integer value").arg(ClipForMessage(text)));
     return v;
 }
 

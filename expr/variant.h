@@ -11,6 +11,7 @@
 // count as -1 (true) and 0 (false), real-to-integer conversions round halves
 // to even, strings are read with the system decimal separator. A conversion
 // that the language rejects throws vx::VxError with the system's message.
+// No conversion depends on the C library's locale.
 
 #include <QString>
 
@@ -105,7 +106,8 @@ public:
     // The standard conversion to text: empty and null give "", integers their
     // digits, floats up to 15 significant digits with the system decimal
     // separator, currency at most 4 decimals, date-times the short date and
-    // the time when there is one, booleans "True"/"False", strings themselves.
+    // the time when there is one (a date outside 1/1/1 - 31/12/9999 has no
+    // text and throws VxError), booleans "True"/"False", strings themselves.
     QString toString() const;
 
     // Exact structural equality (same kind and payload); for tests and
@@ -135,6 +137,13 @@ std::int64_t StrToInt64(const QString& text);
 bool TryStrToInt64(const QString& text, std::int64_t* out);
 // "True"/"False" in any case, or a number (non-zero is true).
 bool TryStrToBool(const QString& text, bool* out);
+
+// Error messages repeat at most this many characters of the text they
+// complain about, so that a huge expression or value gives a short message.
+inline constexpr qsizetype kMaxQuotedChars = 100;
+// The text as a message quotes it: whole when short, otherwise its first
+// kMaxQuotedChars characters followed by "...".
+QString ClipForMessage(const QString& text);
 
 // Round to the nearest integer, halves to even. Throws VxError when the value
 // is not finite or does not fit 64 bits.

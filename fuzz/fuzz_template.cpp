@@ -2,6 +2,8 @@
 // Boxes are recorded instead of shown; the library's own exceptions (a
 // damaged header) are expected, anything else is a finding.
 #include "addins/barcode/codebarre_view.h"
+#include "addins/ole/ole_view.h"
+#include "addins/richtext/rich_view.h"
 #include "platform/errors.h"
 #include "platform/message_box.h"
 #include "report/library_state.h"
@@ -20,7 +22,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     vx::ReplacePrinterSettings(std::make_unique<vx::TPrinterSettings>(nullptr));
     static vx::MessageBoxInterceptor boxes;
     // Add-in records are read by their classes.
+    vx::RegisterOleAddIn();
     vx::RegisterBarcodeAddIn();
+    vx::RegisterRichTextAddIn();
     return 0;
 }
 

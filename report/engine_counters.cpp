@@ -12,6 +12,7 @@ std::vector<int32_t> CollateOrder;
 Variant CurrentValue = Variant::null();
 Field* CurrentField = nullptr;
 TvxBand* AggregateBand = nullptr;
+int32_t SplitRoom = 0;
 
 EngineHooks& engineHooks() {
     static EngineHooks hooks;
@@ -35,6 +36,7 @@ void resetEngineCounters() {
     CurrentValue = Variant::null();
     CurrentField = nullptr;
     AggregateBand = nullptr;
+    SplitRoom = 0;
 }
 
 } // namespace vx

@@ -35,6 +35,10 @@ extern Field* CurrentField;               // field the last plain-name lookup fo
 // (set only during the page builder's pre-evaluation); ExpandValue formats
 // nothing while it is set.
 extern TvxBand* AggregateBand;
+// While a band is split across pages: the room (pixels) below the top of the
+// band's last object down to the page limit; rich text reads it to find how
+// many of its lines fit.
+extern int32_t SplitRoom;
 
 // What the engine provides about its run-time objects.
 struct EngineHooks {

@@ -234,6 +234,8 @@ void resolveCall(TvxReport* report, const QString& upper, const QStringList& arg
         try {
             FunctionArgs fa(args);
             value = upper == QLatin1String("SQL") ? sqlQuery(report, fa) : findLookup(report, fa);
+        } catch (const ExprNestingError&) {
+            throw;
         } catch (const std::exception&) {
             value = Variant();
             SetPreparationError(BadParamTypesMessage(upper, args));

@@ -56,6 +56,12 @@ QString ExpandValue(const QString& text, int32_t formatCode, const QString& form
     QString result;
     try {
         result = FormatValue(value, formatCode, formatText);
+    } catch (const VxError& e) {
+        // Not even the standard conversion has a text for the value (a date
+        // outside the years 1 to 9999): the text stays empty and the report
+        // says why, instead of printing a blank as if all went well.
+        SetPreparationError(QStringLiteral("Errore. ") + e.message());
+        result.clear();
     } catch (const std::exception&) {
         result.clear();
     }

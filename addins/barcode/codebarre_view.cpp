@@ -103,7 +103,7 @@ void TvxCodeBarreView::SaveToStream(ByteWriter& out) const {
 QString TvxCodeBarreView::codeToEncode() const {
     if (!PrintMode)
         return QStringLiteral("00000000");
-    const QString code = EvaluateExpression(Lines.value(0)).toString();
+    QString code = EvaluateExpression(Lines.value(0)).toString();
     if (barcodeTypeNumeric(BarType) && !readsAsNumber(code))
         return QStringLiteral("0");
     return code;

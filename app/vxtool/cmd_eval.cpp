@@ -6,35 +6,33 @@
 //   float X        up to 15 significant digits, "." as decimal point, no
 //                  trailing zeros, "1E20" style exponent only when needed
 //   currency X     at most 4 decimals, "." as decimal point, no trailing zeros
-//   datetime YYYY-MM-DDTHH:MM:SS   (".mmm" appended when there are milliseconds)
+//   datetime YYYY-MM-DDTHH:MM:SS   (".mmm" appended when there are milliseconds;
+//                  a date outside 1/1/1 - 31/12/9999 is an error)
 //   boolean true|false
 //   string TEXT
 //   error: MESSAGE  (exit status 1)
 #include "app/vxtool/command.h"
 #include "app/vxtool/eval_library.h"
 #include "expr/evaluator.h"
+#include "expr/format.h"
 #include "platform/errors.h"
-
-#include <QDate>
-#include <QTime>
-
-#include <cmath>
 
 namespace vx::tool {
 
 namespace {
 
+// YYYY-MM-DDTHH:MM:SS[.mmm]; a day number outside the years 1 to 9999 is
+// refused with the library's Italian message (DecodeDateTime).
 QString formatDateTimeIso(double days) {
-    const double whole = std::trunc(days);
-    double ms = std::nearbyint(std::fabs(days - whole) * 86400000.0);
-    if (ms >= 86400000.0)
-        ms = 86399999.0;
-    const QDate date = QDate(1899, 12, 30).addDays(static_cast<qint64>(whole));
-    const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms));
-    QString out =
-        date.toString(Qt::ISODate) + QLatin1Char('T') + time.toString(QStringLiteral("HH:mm:ss"));
-    if (time.msec() != 0)
-        out += QStringLiteral(".%1").arg(time.msec(), 3, 10, QLatin1Char('0'));
+    const DateTimeParts p = DecodeDateTime(days);
+    const auto pad = [](int v, int width) {
+        return QStringLiteral("%1").arg(v, width, 10, QLatin1Char('0'));
+    };
+    QString out = pad(p.year, 4) + QLatin1Char('-') + pad(p.month, 2) + QLatin1Char('-') +
+                  pad(p.day, 2) + QLatin1Char('T') + pad(p.hour, 2) + QLatin1Char(':') +
+                  pad(p.minute, 2) + QLatin1Char(':') + pad(p.second, 2);
+    if (p.msec != 0)
+        out += QLatin1Char('.') + pad(p.msec, 3);
     return out;
 }
 

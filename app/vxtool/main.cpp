@@ -1,4 +1,5 @@
 // vxtool: headless access to the library (inspect, search, render, evaluate).
+#include "app/library_init.h"
 #include "app/vxtool/command.h"
 #include "platform/errors.h"
 
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    vx::RegisterAddIns(); // templates with add-in objects load
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList args = app.arguments().mid(1);

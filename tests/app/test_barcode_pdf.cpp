@@ -58,17 +58,18 @@ TEST(BarcodePdf, SharpEdgesAt300And600DpiAndReadable) {
     ScopedExprResolver scope([](const QString&, const QStringList*, Variant& value) {
         value = Variant(QStringLiteral("400638133393"));
     });
-    // Symbols across the page and down it: an error that grows with the
-    // distance from the corner would show on the far ones.
-    const QPoint places[] = {{37, 41}, {401, 300}, {555, 1000}};
+    // Symbols of modules 1 to 3 across the page and down it: an error that
+    // grows with the distance from the corner would show on the far ones.
+    const QPoint places[] = {{37, 41}, {401, 300}, {455, 1000}};
     std::vector<Placed> placed;
     test::addPage(*report->PreparedPages, 2100, 2970, [&](Canvas& c) {
+        int modul = 1;
         for (QPoint at : places) {
             TvxCodeBarreView v(nullptr);
             v.Left = at.x();
             v.Top = at.y();
             v.Height = 70;
-            v.BarModul = 2;
+            v.BarModul = modul++;
             v.Lines = QStringList{QStringLiteral("Codice")};
             v.Draw(c);
             placed.push_back({v.BarRect, v.BarWidth});

@@ -5,10 +5,14 @@
 #include "tests/support/vxtool_run.h"
 
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <optional>
+
+#include <sys/resource.h>
 
 namespace vx {
 namespace {
@@ -161,7 +165,7 @@ TEST_F(VxtoolEvalTest, DeepNestingFailsCleanly) {
     EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
     EXPECT_TRUE(r.out.startsWith(QLatin1String("error: Troppi livelli annidati"))) << r.out.size();
     QString nots;
-    for (int i = 0; i < depth; ++i)
+    for (int i = 0; i < depth / 2; ++i)
         nots += QStringLiteral("NOT ");
     r = eval({nots + QLatin1Char('0')});
     EXPECT_EQ(r.exitCode, 1);
@@ -354,6 +358,117 @@ TEST_F(VxtoolEvalTest, FormatUsageAndErrors) {
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_EQ(line(failed),
               QStringLiteral("error: Tipi di parametri errati nella funzione: SQRT (-1)"));
+}
+
+// True when the C library has the locale (scripts/setup.sh generates them).
+bool systemLocaleInstalled(const char* name) {
+    locale_t l = newlocale(LC_ALL_MASK, name, locale_t(nullptr));
+    if (!l)
+        return false;
+    freelocale(l);
+    return true;
+}
+
+// The numbers of the language do not depend on the system locale; the
+// texts take that locale's separators where the functions ask for them.
+// Under it_IT.UTF-8 these are exactly the texts Italian users read.
+TEST_F(VxtoolEvalTest, NumbersHoldUnderEverySystemLocale) {
+    int tried = 0;
+    for (const char* name : {"it_IT.UTF-8", "C.UTF-8", "de_CH.UTF-8"}) {
+        if (!systemLocaleInstalled(name))
+            continue;
+        ++tried;
+        setLocale(name);
+        const QLocale system(QString::fromLatin1(name).section(QLatin1Char('.'), 0, 0));
+        const QString dec = system.decimalPoint();
+        const QString grp = system.groupSeparator();
+        if (QLatin1String(name) == QLatin1String("it_IT.UTF-8")) {
+            EXPECT_EQ(dec, QStringLiteral(","));
+            EXPECT_EQ(grp, QStringLiteral("."));
+        }
+        const QString rows[][2] = {
+            {QStringLiteral("1.5 * 2"), QStringLiteral("float 3")},
+            {QStringLiteral("0.75"), QStringLiteral("float 0.75")},
+            {QStringLiteral("CEIL(1.2)"), QStringLiteral("integer 2")},
+            {QStringLiteral("STR(1.5)"), QStringLiteral("string 1") + dec + QStringLiteral("5")},
+            {QStringLiteral("EURO(1234.5)"), QStringLiteral("string \u20AC 1") + grp +
+                                                 QStringLiteral("234") + dec +
+                                                 QStringLiteral("50")},
+            {QStringLiteral("MONEYTOEURO(1000000)"),
+             QStringLiteral("string \u20AC 516") + dec + QStringLiteral("46")},
+            {QStringLiteral("NUMBERTOLETTER(0.05)"),
+             QStringLiteral("string zero virgola zerocinque")},
+        };
+        for (const auto& row : rows)
+            EXPECT_EQ(line(eval({row[0]})), row[1]) << name << ": " << row[0].toStdString();
+        const VxtoolResult formatted = runVxtool(
+            {QStringLiteral("format"), QStringLiteral("0x0103022C"), QStringLiteral("1234.5")});
+        EXPECT_EQ(line(formatted), QStringLiteral("1") + grp + QStringLiteral("234,50")) << name;
+    }
+    if (tried == 0)
+        GTEST_SKIP() << "no system locale installed (scripts/setup.sh generates them)";
+}
+
+// Limits for a child vxtool: its address space and its processor time. The
+// program itself needs about 100 MB of address space and a fraction of a
+// second; an expression that built unbounded strings or ran long would pass
+// these. Sanitizer builds reserve huge shadow memory and run slower: there
+// only the time limit holds, widened.
+void limitChild() {
+#if defined(__SANITIZE_ADDRESS__)
+    const rlim_t cpuSeconds = 20;
+#else
+    const rlim_t cpuSeconds = 2;
+    const rlimit memory{rlim_t(256) << 20, rlim_t(256) << 20};
+    setrlimit(RLIMIT_AS, &memory);
+#endif
+    const rlimit cpu{cpuSeconds, cpuSeconds};
+    setrlimit(RLIMIT_CPU, &cpu);
+}
+
+TEST_F(VxtoolEvalTest, HostileExpressionsEndQuicklyWithItalianErrors) {
+    const QString term = QStringLiteral("FILLSTR(4194304,'a')");
+    QStringList terms;
+    for (int i = 0; i < 60; ++i)
+        terms << term;
+    QString deep = QStringLiteral("1");
+    for (int i = 0; i < 5000; ++i)
+        deep = QStringLiteral("ABS(") + deep + QLatin1Char(')');
+    const struct {
+        QString expression;
+        QString message; // the beginning of the error line
+    } rows[] = {
+        {terms.join(QStringLiteral(" + ")), QStringLiteral("Tipo di dati incompatibili")},
+        {QStringLiteral("LENGTH(") + terms.join(QStringLiteral(" + (")) +
+             QString(59, QLatin1Char(')')) + QLatin1Char(')'),
+         QStringLiteral("Tipi di parametri errati nella funzione: FILLSTR")},
+        {QStringLiteral("LENGTH(") + terms.join(QStringLiteral(") + LENGTH(")) + QLatin1Char(')'),
+         QStringLiteral("Tipi di parametri errati nella funzione: FILLSTR")},
+        {deep, QStringLiteral("Troppi livelli annidati nell'espressione: ")},
+        {QStringLiteral("STRTODATE('31/12/9999') + 1"),
+         QStringLiteral("Data fuori dall'intervallo")},
+        {QStringLiteral("STRTODATE('01/01/0001') - POWER(10, 300)"),
+         QStringLiteral("Data fuori dall'intervallo")},
+        {QStringLiteral("FORMATDATETIME('dd/mm/yyyy', POWER(10, 300))"),
+         QStringLiteral("Tipi di parametri errati nella funzione: FORMATDATETIME")},
+    };
+    for (const auto& row : rows) {
+        const VxtoolResult r = runVxtool({QStringLiteral("eval"), row.expression}, {}, limitChild);
+        EXPECT_EQ(r.exitCode, 1) << row.expression.left(60).toStdString() << "\n"
+                                 << r.err.toStdString();
+        EXPECT_TRUE(r.out.startsWith(QStringLiteral("error: ") + row.message))
+            << row.expression.left(60).toStdString() << " -> " << r.out.left(300).toStdString();
+        // The message quotes at most 100 characters of the expression.
+        EXPECT_LT(r.out.size(), 400) << row.expression.left(60).toStdString();
+    }
+    // A date outside the calendar shown by a text object: an error, not a
+    // blank or "00/00/0000".
+    const VxtoolResult shown = runVxtool({QStringLiteral("format"), QStringLiteral("0"),
+                                          QStringLiteral("STRTODATE('31/12/9999') + 1")},
+                                         {}, limitChild);
+    EXPECT_EQ(shown.exitCode, 1);
+    EXPECT_TRUE(shown.out.startsWith(QStringLiteral("error: Errore. Data fuori dall'intervallo")))
+        << shown.out.toStdString();
 }
 
 } // namespace

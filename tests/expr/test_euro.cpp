@@ -76,7 +76,7 @@ TEST_F(EuroTest, EuroFormatsWithoutConversion) {
     EXPECT_EQ(EuroText(Variant(0.005)), kEuro + QStringLiteral("0,01"));
     EXPECT_EQ(EuroText(Variant(-1234567.891)), kEuro + QStringLiteral("-1.234.567,89"));
     EXPECT_EQ(EuroText(Variant(123456789.125)),
-              kEuro + QStringLiteral("123.456.789,10")); // 10 digits
+              kEuro + QStringLiteral("123.456.789,13")); // the cents are kept
 }
 
 TEST_F(EuroTest, BadArgumentsFail) {

@@ -154,7 +154,7 @@ TEST(NumberText, GeneralAndFixed) {
     EXPECT_EQ(FormatGeneralFloat(0.00001, c), QStringLiteral("0,00001"));
     EXPECT_EQ(FormatGeneralFloat(-123456789012345.0, c), QStringLiteral("-123456789012345"));
     EXPECT_EQ(FormatFixedFloat(123456789.126, 2, 10, true, c, QLatin1Char('.')),
-              QStringLiteral("123.456.789,10"));
+              QStringLiteral("123.456.789,13"));
     EXPECT_EQ(FormatFixedFloat(99999999999.0, 2, 10, false, c, QLatin1Char('.')),
               QStringLiteral("1E+011"));
 }

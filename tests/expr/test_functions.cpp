@@ -1,50 +1,13 @@
 // The built-in functions, called through the evaluator with a resolver that
 // knows only the function table (no report).
-#include "expr/evaluator.h"
-#include "expr/functions.h"
-#include "platform/errors.h"
-#include "platform/locale_settings.h"
-
-#include <gtest/gtest.h>
+#include "tests/expr/function_library_fixture.h"
 
 #include <cmath>
 
 namespace vx {
 namespace {
 
-class FunctionsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        setLocaleSettings(LocaleSettings::italian());
-        resolver_ = std::make_unique<ScopedExprResolver>(
-            [this](const QString& name, const QStringList* args, Variant& value) {
-                if (!args)
-                    return;
-                QString message;
-                const CallOutcome outcome =
-                    CallBuiltinFunction(name.trimmed().toUpper(), *args, value, &message);
-                if (outcome == CallOutcome::WrongArgCount || outcome == CallOutcome::Failed)
-                    messages_ << message;
-            });
-    }
-    void TearDown() override {
-        resolver_.reset();
-        resetLocaleSettings();
-    }
-
-    Variant eval(const QString& text) { return EvaluateExpression(text); }
-
-    // Evaluates a call that must fail inside the function: the evaluator then
-    // reports the unknown name, and the function's own message is recorded.
-    QString failure(const QString& text) {
-        messages_.clear();
-        EXPECT_THROW(eval(text), VxError) << text.toStdString();
-        return messages_.isEmpty() ? QString() : messages_.first();
-    }
-
-    QStringList messages_;
-    std::unique_ptr<ScopedExprResolver> resolver_;
-};
+class FunctionsTest : public test::FunctionLibraryFixture {};
 
 struct Row {
     const char* expr;

@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace vx::test {
 
 struct VxtoolResult {
@@ -27,13 +29,17 @@ inline QString vxtoolPath() {
 
 // Runs vxtool with args, feeding stdinData to its standard input, and waits at
 // most 60 s. A program that does not start, crashes or times out yields exit
-// code -1 and the reason in err.
-inline VxtoolResult runVxtool(const QStringList& args, const QByteArray& stdinData = {}) {
+// code -1 and the reason in err. childSetup, when given, runs in the child
+// before vxtool starts (resource limits).
+inline VxtoolResult runVxtool(const QStringList& args, const QByteArray& stdinData = {},
+                              const std::function<void()>& childSetup = {}) {
     VxtoolResult result;
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process.setProcessEnvironment(env);
+    if (childSetup)
+        process.setChildProcessModifier(childSetup);
     process.start(vxtoolPath(), args);
     if (!process.waitForStarted(60000)) {
         result.err = QStringLiteral("vxtool did not start: ") + process.errorString();
