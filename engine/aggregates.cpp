@@ -66,27 +66,6 @@ bool onTotalRow(const TvxView& o, PageRun& run) {
     return false;
 }
 
-// The data band whose counters COUNT() reads for a band type.
-TvxBand* countedBand(PageRun& run, int bandType) {
-    switch (bandType) {
-    case btReportSummary:
-    case btPageFooter:
-    case btMasterData:
-    case btMasterFooter:
-    case btColumnFooter:
-    case btGroupFooter:
-        return run.Band(btMasterData);
-    case btDetailData:
-    case btDetailFooter:
-        return run.Band(btDetailData);
-    case btSubDetailData:
-    case btSubDetailFooter:
-        return run.Band(btSubDetailData);
-    default:
-        return nullptr;
-    }
-}
-
 // The data band a plain aggregate is read from, by the printing band.
 TvxBand* sourceBand(PageRun& run, int bandType) {
     if ((bandType >= btReportTitle && bandType <= btMasterFooter) ||
@@ -213,7 +192,9 @@ void answerCount(const QStringList& args, Variant& value) {
         value = Variant::fromInt32(crossData->AggResets);
     } else if (CurrentBand->BandType == btCrossFooter) {
         value = Variant::fromInt32(crossData->AggResets);
-    } else if (TvxBand* counted = countedBand(*run, CurrentBand->BandType)) {
+    } else if (TvxBand* counted = CurrentBand->BandType == btCrossData
+                                      ? nullptr
+                                      : AggregatingBand(*run, CurrentBand->BandType)) {
         const bool grand = levelOf(*CurrentBand) == kGrandTotalLevel;
         value = Variant::fromInt32(grand ? counted->TotalCount : counted->AggCount);
     } else {
@@ -247,6 +228,29 @@ void accumulateColumns(TvxBand& band) {
 }
 
 } // namespace
+
+TvxBand* AggregatingBand(PageRun& page, int bandType) {
+    switch (bandType) {
+    case btReportSummary:
+    case btPageFooter:
+    case btMasterData:
+    case btMasterFooter:
+    case btColumnFooter:
+    case btGroupFooter:
+        return page.Band(btMasterData);
+    case btDetailData:
+    case btDetailFooter:
+        return page.Band(btDetailData);
+    case btSubDetailData:
+    case btSubDetailFooter:
+        return page.Band(btSubDetailData);
+    case btCrossData:
+    case btCrossFooter:
+        return page.Band(btCrossData);
+    default:
+        return nullptr;
+    }
+}
 
 Variant AggregateInitialValue(const QString& name) {
     if (name == QLatin1String("SUM") || name == QLatin1String("AVG"))

@@ -16,6 +16,7 @@
 
 namespace vx {
 
+class PageRun;
 class TvxBand;
 class Variant;
 
@@ -32,6 +33,13 @@ void AccumulateAggregates(TvxBand& band);
 // Starting a list: every accumulator of the band starts afresh, then takes
 // the first record.
 void StartAggregates(TvxBand& band);
+
+// The data band whose records the aggregates of a band type count: the
+// master data band for the summary, page footer, master data and footer,
+// column footer and group footer; the detail or sub-detail data band for
+// their data and footer bands; the cross data band for the cross data and
+// footer bands; none for the others.
+TvxBand* AggregatingBand(PageRun& page, int bandType);
 
 // The starting value of an accumulator: 0 for SUM and AVG, 1e200 for MIN,
 // -1e200 for every other name.

@@ -1,6 +1,7 @@
 #include "engine/band.h"
 
 #include "engine/dataset_binding.h"
+#include "engine/master_detail.h"
 #include "report/band_view.h"
 #include "report/memo_view.h"
 
@@ -17,6 +18,7 @@ TvxBand::~TvxBand() {
         TvxDataset* dataset = DataSet;
         DataSet = nullptr;
         try {
+            ReleaseMasterKey(*this);
             dataset->EndUse();
             NotifyDataSetWork(BandType, dataset, dwClose);
         } catch (...) {

@@ -9,6 +9,7 @@
 // Bands of one type on a page form a chain ordered by Top: the page holds
 // the first, each band owns its NextBand.
 
+#include "engine/master_detail.h"
 #include "expr/variant.h"
 #include "report/dataset.h"
 
@@ -106,6 +107,10 @@ public:
     std::map<QString, Accumulator> Aggregates; // by key
     std::vector<ColumnAccumulators> ColumnAggregates;
     QString GroupCondition;
+
+    // A detail table narrowed to its master's key (master_detail.h).
+    std::unique_ptr<DetailKeyLink> KeyLink;
+    bool KeyLinkChecked = false;
 };
 
 // Whether an object's class draws text (TvxCustomMemoView and below).

@@ -215,6 +215,7 @@ bool FitOrBreak(TvxBand& band, int32_t top, int32_t height, bool checkOnly) {
         ++page.ColumnIndex;
         page.ColumnX += page.ColumnWidth + page.ColumnGap;
         page.CursorY = page.ColumnTopY;
+        MarkFresh(page);
         EmitBand(page, page.Band(btColumnHeader));
         MarkFresh(page);
     } else {

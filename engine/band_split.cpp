@@ -6,6 +6,7 @@
 #include "engine/engine_state.h"
 #include "engine/page_builder.h"
 #include "engine/page_run.h"
+#include "report/engine_counters.h"
 #include "report/library_state.h"
 #include "report/memo_view.h"
 #include "report/report.h"
@@ -159,8 +160,7 @@ void PrintSplit(TvxBand& band, uint8_t mode) {
             part.fresh = page.CursorY <= page.FreshTop;
             part.limit =
                 page.BottomLimit - (footer && footer->View ? footer->Height : 0) - band.Top - 2;
-            engineState().SplitRoom =
-                band.Objects.empty() ? part.limit : part.limit - band.Objects.back()->Top;
+            SplitRoom = band.Objects.empty() ? part.limit : part.limit - band.Objects.back()->Top;
             if (part.limit > 0) {
                 for (TvxView* o : band.Objects) {
                     if (!o->Selected)

@@ -9,6 +9,7 @@
 #include "engine/band_print.h"
 #include "engine/dataset_binding.h"
 #include "engine/engine_state.h"
+#include "engine/master_detail.h"
 #include "engine/page_run.h"
 #include "expr/evaluator.h"
 #include "platform/errors.h"
@@ -218,15 +219,6 @@ void scanGroups(LoopState& s) {
     }
 }
 
-void stepNext(TvxBand& band) {
-    {
-        DataSetContext context(band);
-        band.DataSet->Next();
-    }
-    NotifyDataSetWork(band.BandType, band.DataSet, dwNext);
-    CheckDataSetStillOpen(band.DataSet);
-}
-
 void recordLoop(LoopState& s, int level, int deepest) {
     PageRun& page = s.page;
     TvxBand& data = s.data;
@@ -256,7 +248,7 @@ void recordLoop(LoopState& s, int level, int deepest) {
         if (groups)
             for (TvxBand* f = page.Band(btGroupFooter); f && f->View; f = f->NextBand.get())
                 refreshFooterTexts(*f);
-        stepNext(data);
+        NextRecord(data);
         s.accumulated = false;
         if (groups)
             scanGroups(s);
@@ -279,12 +271,7 @@ void runBand(PageRun& page, TvxBand& data, int level) {
     PendingList& list = pending();
     CurrentBand = &data;
     TvxDataset& ds = *data.DataSet;
-    {
-        DataSetContext context(data);
-        ds.First();
-    }
-    NotifyDataSetWork(data.BandType, &ds, dwFirst);
-    CheckDataSetStillOpen(&ds);
+    FirstRecord(data);
     if (endless(ds)) {
         SetPreparationError(QStringLiteral("Il vxDataset %1 non ha fine: manca il numero dei "
                                            "record (RangeEnd) o l'evento OnCheckEOF.")
@@ -319,6 +306,25 @@ void runBand(PageRun& page, TvxBand& data, int level) {
 }
 
 } // namespace
+
+void FirstRecord(TvxBand& band) {
+    NarrowToMasterKey(band);
+    {
+        DataSetContext context(band);
+        band.DataSet->First();
+    }
+    NotifyDataSetWork(band.BandType, band.DataSet, dwFirst);
+    CheckDataSetStillOpen(band.DataSet);
+}
+
+void NextRecord(TvxBand& band) {
+    {
+        DataSetContext context(band);
+        band.DataSet->Next();
+    }
+    NotifyDataSetWork(band.BandType, band.DataSet, dwNext);
+    CheckDataSetStillOpen(band.DataSet);
+}
 
 DataSetContext::DataSetContext(TvxBand& band) : saved_(CurrentView) {
     CurrentView = band.Page->Context(band.BandType);

@@ -38,7 +38,6 @@ struct EngineState {
     int32_t LastBottomLimit = 0;
 
     int CurrentLevel = 0;   // data level being run, 1 to 3
-    int32_t SplitRoom = 0;  // room left for the last object of a split band
     int32_t CrossIndex = 0; // cross-table column being printed, from 1
 
     // Text objects whose aggregates total every cross-table column.

@@ -10,6 +10,7 @@
 #include "engine/preparation.h"
 #include "platform/canvas.h"
 #include "platform/emf/recording_canvas.h"
+#include "platform/errors.h"
 #include "report/emf_pages.h"
 #include "report/engine_counters.h"
 #include "report/library_state.h"
@@ -34,53 +35,6 @@ void drawOn(TvxEMFPages& pages, int index) {
     if (isOpen(pages, index))
         OutputCanvas = pages.Pages(index).PictureCanvas.get();
 }
-
-// A canvas that draws nothing, for the moments when no output page is open.
-class NullCanvas final : public Canvas {
-public:
-    int dpiX() const override { return 96; }
-    int dpiY() const override { return 96; }
-    void setPen(const PenSpec& p) override { pen_ = p; }
-    void setBrush(const BrushSpec& b) override { brush_ = b; }
-    void setFont(const FontSpec& f) override { font_ = f; }
-    const PenSpec& pen() const override { return pen_; }
-    const BrushSpec& brush() const override { return brush_; }
-    const FontSpec& font() const override { return font_; }
-    void setTextColor(Color) override {}
-    void setBackgroundColor(Color) override {}
-    void setBackgroundMode(BackgroundMode) override {}
-    void setTextAlign(uint32_t) override {}
-    void setFillMode(FillMode) override {}
-    TextMetrics textMetrics() override { return {}; }
-    int textWidth(const QString&) override { return 0; }
-    std::vector<int> charAdvances(const QString& t) override {
-        return std::vector<int>(size_t(t.size()), 0);
-    }
-    void textOut(int, int, const QString&, uint32_t, const QRect&,
-                 const std::vector<int>&) override {}
-    void rectangle(const QRect&) override {}
-    void fillRect(const QRect&, const BrushSpec&) override {}
-    void ellipse(const QRect&) override {}
-    void roundRect(const QRect&, int, int) override {}
-    void polygon(const std::vector<QPoint>&) override {}
-    void polyline(const std::vector<QPoint>&) override {}
-    void moveTo(int, int) override {}
-    void lineTo(int, int) override {}
-    void drawImage(const QRect&, const QImage&) override {}
-    int saveState() override { return 1; }
-    void restoreState(int) override {}
-    void intersectClipRect(const QRect&) override {}
-    void excludeClipRect(const QRect&) override {}
-    void setClipRegion(const QRegion&) override {}
-    void resetClip() override {}
-    void setWorldTransform(const QTransform&) override {}
-    QTransform worldTransform() const override { return {}; }
-
-private:
-    PenSpec pen_;
-    BrushSpec brush_;
-    FontSpec font_;
-};
 
 void emitOpeningBands(PageRun& page) {
     EmitBand(page, page.Band(btReportTitle));
@@ -112,15 +66,16 @@ void openPage(PageRun& page) {
     if (st.ContinuePrevious) {
         page.CursorY = st.LastCursorY;
         drawOn(outputPages(page), OutputPageIndex);
+        page.FreshTop = INT32_MIN;
     } else {
         AddOutputPage(page);
         page.CursorY = page.TopEdge();
+        MarkFresh(page);
         EmitBand(page, page.Band(btOverlay));
         EmitBand(page, page.Band(btNone));
     }
     page.ColumnIndex = 0;
     page.ColumnX = page.LeftEdge();
-    page.FreshTop = INT32_MIN;
     startMasterForCrossTable(page);
     emitOpeningBands(page);
 }
@@ -128,8 +83,11 @@ void openPage(PageRun& page) {
 } // namespace
 
 Canvas& PageCanvas() {
-    static NullCanvas none;
-    return OutputCanvas ? *OutputCanvas : none;
+    // Bands measure and draw only while an output page is open; a drawing
+    // without one is refused rather than sent nowhere.
+    if (!OutputCanvas)
+        throw VxError(QStringLiteral("Nessuna pagina aperta su cui disegnare."));
+    return *OutputCanvas;
 }
 
 void MarkFresh(PageRun& page) {
@@ -187,6 +145,8 @@ void StartNewPage(PageRun& page) {
     engineState().ContinuePrevious = false;
     EmitBand(page, page.Band(btOverlay));
     page.CursorY = page.TopEdge();
+    // An empty page: a header that does not fit here fits nowhere.
+    MarkFresh(page);
     EmitBand(page, page.Band(btPageHeader));
     EmitBand(page, page.Band(btColumnHeader));
     MarkFresh(page);

@@ -56,6 +56,12 @@ private:
     TvxView* saved_;
 };
 
+// A data band's dataset to its first record (its table narrowed to the
+// master's key first, when it is a detail keyed to its master) and to the
+// next record, each step notified to the host.
+void FirstRecord(TvxBand& band);
+void NextRecord(TvxBand& band);
+
 // The data loop of one level (data_loop.cpp).
 void RunLevel(PageRun& page, int level);
 // Prints empty copies of the band (FillMode) down to the page bottom, less

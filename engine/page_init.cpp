@@ -237,30 +237,6 @@ void sortIntoBands(PageRun& page) {
     attachDatasets(page, keys);
 }
 
-// The band whose records the aggregates of an object in a band count.
-TvxBand* aggregateBandFor(PageRun& page, int bandType) {
-    switch (bandType) {
-    case btReportSummary:
-    case btPageFooter:
-    case btMasterData:
-    case btMasterFooter:
-    case btColumnFooter:
-    case btGroupFooter:
-        return page.Band(btMasterData);
-    case btDetailData:
-    case btDetailFooter:
-        return page.Band(btDetailData);
-    case btSubDetailData:
-    case btSubDetailFooter:
-        return page.Band(btSubDetailData);
-    case btCrossData:
-    case btCrossFooter:
-        return page.Band(btCrossData);
-    default:
-        return page.Band(btNone);
-    }
-}
-
 // Every text object is expanded once, quietly, so that its aggregates
 // register on the band that will count them.
 void registerAggregates(PageRun& page) {
@@ -281,7 +257,8 @@ void registerAggregates(PageRun& page) {
             continue;
         CurrentView = text;
         CurrentBand = text->ParentBand;
-        AggregateBand = aggregateBandFor(page, text->ParentBand->BandType);
+        TvxBand* counting = AggregatingBand(page, text->ParentBand->BandType);
+        AggregateBand = counting ? counting : page.Band(btNone);
         SilentPass = false;
         SetExprErrorMode(kExprQuiet);
         engineState().CrossTotal.erase(text);

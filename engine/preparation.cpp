@@ -96,6 +96,8 @@ public:
         for (int i = 0; i < report.Pages->Count(); ++i)
             st.Runs.push_back(std::make_unique<PageRun>(&report, &report.Pages->Pages(i), i));
         st.Outputs.assign(st.Runs.size(), PageOutput{});
+        st.CrossTotal.clear();
+        ClearFieldNameCache();
     }
     ~PassRuns() {
         EngineState& st = engineState();
@@ -103,6 +105,7 @@ public:
             DonePage(*st.Runs[size_t(i)]);
         st.LastRun = nullptr;
         st.Runs.clear();
+        ClearFieldNameCache();
         CurrentPage = nullptr;
         CurrentBand = nullptr;
     }

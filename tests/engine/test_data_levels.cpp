@@ -3,6 +3,8 @@
 
 #include "engine_fixture.h"
 
+#include "expr/evaluator.h"
+
 using namespace vx;
 using namespace vx::test;
 
@@ -205,6 +207,80 @@ TEST_F(MasterDetail, PrintWhenDetailEmptyKeepsTheMaster) {
             owned->Flags |= bfPrintWhenDetailEmpty;
     ASSERT_TRUE(prepare());
     EXPECT_TRUE(texts(0).contains(QStringLiteral("Bianchi")));
+}
+
+} // namespace
+
+namespace {
+
+// Keyed detail lists read only their own rows, and see exactly the rows the
+// filter selects: the same key kinds, a null key counting as 0 or as the
+// empty text, as the filter's "=" compares them.
+TEST_F(MasterDetail, DetailReadsOnlyTheRowsOfItsKey) {
+    struct Case {
+        const char* type;   // of the key columns
+        const char* key;    // the master's key of customer i
+        const char* filter; // on the detail
+    };
+    const Case cases[] = {
+        {"INTEGER", "%1", "[cliente] = [Dati.clienti.id]"},
+        {"VARCHAR(8)", "'c%1'", "Dati.clienti.id = Dati.ordini.cliente"},
+    };
+    constexpr int kCustomers = 30;
+    constexpr int kOrders = 300;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        report->Clear();
+        QStringList sql{
+            QStringLiteral("CREATE TABLE clienti (n INTEGER, id %1)").arg(c.type),
+            QStringLiteral("CREATE TABLE ordini (num INTEGER, cliente %1)").arg(c.type)};
+        for (int i = 0; i < kCustomers; ++i) {
+            // Customer 0 has the "zero" key: 0 or the empty text.
+            const QString key =
+                i == 0 ? (QLatin1String(c.type) == QLatin1String("INTEGER") ? QStringLiteral("0")
+                                                                            : QStringLiteral("''"))
+                       : QString::fromUtf8(c.key).arg(i);
+            sql << QStringLiteral("INSERT INTO clienti VALUES (%1, %2)").arg(i).arg(key);
+        }
+        for (int i = 0; i < kOrders; ++i) {
+            const int customer = 1 + i % (kCustomers - 1);
+            sql << QStringLiteral("INSERT INTO ordini VALUES (%1, %2)")
+                       .arg(i)
+                       .arg(QString::fromUtf8(c.key).arg(customer));
+        }
+        // Orders without a customer belong to the "zero" key.
+        sql << QStringLiteral("INSERT INTO ordini VALUES (1000, NULL)")
+            << QStringLiteral("INSERT INTO ordini VALUES (1001, NULL)");
+        makeDatabase(sql);
+        addDataSet(QStringLiteral("vxClienti"), QStringLiteral("clienti"));
+        addDataSet(QStringLiteral("vxOrdini"), QStringLiteral("ordini"),
+                   QString::fromUtf8(c.filter));
+        addBand(btMasterData, 100, 20, QStringLiteral("vxClienti"));
+        addText(10, 100, 200, 18, QStringLiteral("cliente"));
+        addBand(btDetailData, 200, 10, QStringLiteral("vxOrdini"));
+        addText(10, 200, 200, 8, QStringLiteral("o"));
+        addBand(btDetailFooter, 300, 20);
+        addText(10, 300, 200, 18, QStringLiteral("[Dati.clienti.n]: [COUNT()]"));
+        int evaluations = 0;
+        SetFilterEvaluator([&evaluations](const QString& expression) {
+            ++evaluations;
+            const Variant v = EvaluateExpression(expression);
+            return !CompareVariants(ExprOp::Equal, v, Variant(0));
+        });
+        const bool ok = prepare();
+        SetFilterEvaluator(nullptr);
+        ASSERT_TRUE(ok) << ErrorText.toStdString();
+        QStringList expected{QStringLiteral("0: 2")};
+        for (int i = 1; i < kCustomers; ++i)
+            expected << QStringLiteral("%1: %2").arg(i).arg(kOrders / (kCustomers - 1) +
+                                                            (i <= kOrders % (kCustomers - 1)));
+        QStringList printed;
+        for (int p = 0; p < pageCount(); ++p)
+            printed += texts(p).filter(QStringLiteral(": "));
+        EXPECT_EQ(printed, expected);
+        // Each order is looked at about once, not once per customer.
+        EXPECT_LT(evaluations, 3 * kOrders);
+    }
 }
 
 } // namespace

@@ -73,8 +73,9 @@ TEST_F(PageBuilding, ListFlowsOverPagesWithHeaderFooterAndTitleOnce) {
     // Rows stop above the page footer.
     const int footerY = where(0, QStringLiteral("Piede 1")).y();
     for (const PageText& t : textsAt(0)) {
-        if (t.text.startsWith(QStringLiteral("Riga ")))
+        if (t.text.startsWith(QStringLiteral("Riga "))) {
             EXPECT_LT(t.at.y() + 20, footerY) << t.text.toStdString();
+        }
     }
 }
 

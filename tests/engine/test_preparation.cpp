@@ -221,6 +221,19 @@ TEST_F(Preparation, BandTallerThanThePageIsAnErrorNotALoop) {
     }
 }
 
+TEST_F(Preparation, HeaderTallerThanThePageIsAnErrorNotARecursion) {
+    makeRows(80);
+    addDataSet(QStringLiteral("vxRighe"), QStringLiteral("righe"));
+    addBand(btMasterData, 100, 20, QStringLiteral("vxRighe"));
+    addText(40, 100, 300, 18, QStringLiteral("[Dati.righe.nome]"));
+    addBand(btPageHeader, 200, 3000);
+    addText(40, 200, 300, 18, QStringLiteral("Testata"));
+    page().PageHeaderOnFirst = false; // the header first prints on page 2
+    EXPECT_FALSE(prepare());
+    EXPECT_TRUE(ErrorText.contains(QStringLiteral("Banda: Instestazione pagina")))
+        << ErrorText.toStdString();
+}
+
 TEST_F(Preparation, TooManyTemplatePagesIsAnError) {
     while (report->Pages->Count() < kMaxTemplatePages + 1)
         report->Pages->Add();
