@@ -6,6 +6,8 @@
 #include "addins/ole/ole_view.h"
 #include "addins/richtext/rich_view.h"
 #include "addins/shape/shape_view.h"
+#include "app/preparation_window.h"
+#include "engine/engine_hooks.h"
 #include "platform/message_box.h"
 #include "platform/process_state.h"
 #include "preview/find_form.h"
@@ -36,9 +38,15 @@ void initLibrary() {
 
     // 3. The band-name and special-value tables are constant data; name
     //    resolution for expressions registered itself with the engine's
-    //    counters; the engine's hooks join as an initialiser of their layer.
+    //    counters.
 
-    // 4. Add-in object classes.
+    // 4. The report engine with its progress window.
+    libraryState().addInitialiser(QStringLiteral("engine"), [] {
+        InstallEngine();
+        installPreparationWindow();
+    });
+
+    // 5. Add-in object classes.
     RegisterAddIns();
 }
 

@@ -80,6 +80,17 @@ TvxDataset* AttachDataset(int bandType, const QString& name) {
     return dataset;
 }
 
+void CheckDataSetStillOpen(TvxDataset* dataset) {
+    auto* db = dynamic_cast<TvxDBDataSet*>(dataset);
+    if (!db || !db->InUse)
+        return;
+    db->GetDataSet();
+    if (db->DataSetError.isEmpty())
+        return;
+    CurrentView = nullptr;
+    SetPreparationError(db->DataSetError);
+}
+
 void NotifyDataSetWork(int bandType, TvxDataset* dataset, TvxDataSetOperation operation) {
     TvxReport* report = CurrentReport;
     if (!report || !dataset || !report->Pages || !report->OnDataSetWork ||

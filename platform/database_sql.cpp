@@ -452,8 +452,18 @@ std::vector<DataSet::Column> SqlDataSet::startWalk() {
 }
 
 bool SqlDataSet::fetchRow(QVariant* out) {
-    if (!d->query || !d->query->next())
+    if (!d->query)
         return false;
+    if (!d->query->next()) {
+        // A walk that fails (the database went away, a damaged file) is an
+        // error, not the end of the rows: a report must not end its list
+        // early as if the data had ended.
+        const QSqlError error = d->query->lastError();
+        if (error.type() != QSqlError::NoError)
+            throw VxError(QStringLiteral("Errore nella lettura dei dati di ") + name() +
+                          QStringLiteral(": ") + error.text());
+        return false;
+    }
     for (int c = 0; c < d->columns; ++c) {
         QVariant v = d->query->value(c);
         if (v.isNull())
@@ -502,11 +512,81 @@ int SqlDataSet::countRows() {
 
 // ---------------------------------------------------------------- TableDataSet
 
+namespace {
+
+QString quotedIdentifier(const QString& name) {
+    QString inner = name;
+    inner.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + inner + QLatin1Char('"');
+}
+
+// The parameter of a key restriction.
+const QString kKeyParam = QStringLiteral("vxdetailkey");
+
+} // namespace
+
 void TableDataSet::setTableName(const QString& table) {
     table_ = table;
-    QString quoted = table;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    setSql(QStringLiteral("SELECT * FROM \"") + quoted + QStringLiteral("\" ORDER BY 1"));
+    restricted_ = false;
+    setSql(QStringLiteral("SELECT * FROM ") + quotedIdentifier(table) +
+           QStringLiteral(" ORDER BY 1"));
+}
+
+void TableDataSet::narrow(const QString& condition) {
+    restricted_ = !condition.isEmpty();
+    replaceSql(QStringLiteral("SELECT * FROM ") + quotedIdentifier(table_) +
+               (restricted_ ? QStringLiteral(" WHERE ") + condition : QString()) +
+               QStringLiteral(" ORDER BY 1"));
+    requery();
+}
+
+bool TableDataSet::readColumnByRowId(
+    const QString& column, const std::function<void(qint64 rowId, const QVariant& value)>& row) {
+    if (!database() || database()->kind() != Database::Kind::Sqlite)
+        return false;
+    QSqlQuery q(QSqlDatabase::database(database()->connectionName(), false));
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT rowid, ") + quotedIdentifier(column) +
+                QStringLiteral(" FROM ") + quotedIdentifier(table_)))
+        return false;
+    while (q.next())
+        row(q.value(0).toLongLong(), q.value(1));
+    if (q.lastError().type() != QSqlError::NoError)
+        throw VxError(QStringLiteral("Errore nella lettura dei dati di ") + name() +
+                      QStringLiteral(": ") + q.lastError().text());
+    return true;
+}
+
+void TableDataSet::restrictToRowIds(const std::vector<qint64>& rowIds) {
+    clearParams();
+    if (rowIds.empty()) {
+        narrow(QStringLiteral("0"));
+        return;
+    }
+    QString list;
+    list.reserve(qsizetype(rowIds.size()) * 8);
+    for (const qint64 id : rowIds) {
+        if (!list.isEmpty())
+            list += QLatin1Char(',');
+        list += QString::number(id);
+    }
+    narrow(QStringLiteral("rowid IN (") + list + QLatin1Char(')'));
+}
+
+void TableDataSet::restrictToKey(const QString& column, const QVariant& key, bool withNulls) {
+    clearParams();
+    setParam(kKeyParam, key);
+    const QString c = quotedIdentifier(column);
+    narrow(QStringLiteral("(") + c + QStringLiteral(" = :") + kKeyParam +
+           (withNulls ? QStringLiteral(" OR ") + c + QStringLiteral(" IS NULL)")
+                      : QStringLiteral(")")));
+}
+
+void TableDataSet::clearRestriction() {
+    if (!restricted_)
+        return;
+    clearParams();
+    narrow(QString());
 }
 
 std::vector<DataSet::Column> TableDataSet::startWalk() {

@@ -10,6 +10,12 @@
 #include "report/values.h"
 #include "report/view.h"
 
+#include <QHash>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace vx {
 
 const char* const kInvalidCastMessage = "Conversione di tipo non valida.";
@@ -48,7 +54,67 @@ Field* fieldOf(DataSet* ds, const QString& name) {
     return ds ? ds->findField(name) : nullptr;
 }
 
+// Names of the form module.dataset.field do not depend on the current
+// report, and a preparation looks the same few up for every record: the
+// fields found are kept. Field objects live as long as their dataset, so the
+// cache forgets everything when a dataset it holds goes away, and whenever
+// ClearFieldNameCache is called (a preparation starts and ends).
+class FieldNameCache {
+public:
+    ~FieldNameCache() { clear(); }
+
+    bool find(const QString& name, DataSet*& dataSet, Field*& field) const {
+        const auto it = entries_.constFind(name);
+        if (it == entries_.constEnd())
+            return false;
+        dataSet = it->dataSet;
+        field = it->field;
+        return true;
+    }
+    void add(const QString& name, DataSet* dataSet, Field* field) {
+        if (entries_.size() >= kMaxEntries)
+            clear();
+        const bool watched = std::any_of(listeners_.begin(), listeners_.end(),
+                                         [dataSet](const auto& l) { return l.first == dataSet; });
+        if (!watched)
+            listeners_.emplace_back(dataSet,
+                                    dataSet->addListener([this](DataSet* ds, DataSetEvent e) {
+                                        if (e == DataSetEvent::Destroyed)
+                                            clear(ds);
+                                    }));
+        entries_.insert(name, Entry{dataSet, field});
+    }
+    // Forgets every name; `dying` is a dataset being destroyed, whose
+    // listeners go with it.
+    void clear(DataSet* dying = nullptr) {
+        entries_.clear();
+        for (const auto& [ds, id] : listeners_)
+            if (ds != dying)
+                ds->removeListener(id);
+        listeners_.clear();
+    }
+
+private:
+    // A template names a few dozen fields; a bound keeps hostile input small.
+    static constexpr qsizetype kMaxEntries = 4096;
+    struct Entry {
+        DataSet* dataSet;
+        Field* field;
+    };
+    QHash<QString, Entry> entries_;
+    std::vector<std::pair<DataSet*, int>> listeners_;
+};
+
+FieldNameCache& fieldNameCache() {
+    static FieldNameCache cache;
+    return cache;
+}
+
 } // namespace
+
+void ClearFieldNameCache() {
+    fieldNameCache().clear();
+}
 
 void StripQuotes(QString& text) {
     if (text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
@@ -94,6 +160,8 @@ void FindDataSetField(const QString& name, DataSet*& dataSet, Field*& field) {
         }
         return;
     }
+    if (fieldNameCache().find(name, dataSet, field))
+        return;
     const QString a = name.left(dot);
     QString r = name.mid(dot + 1).left(kNameMax);
     const qsizetype dot2 = r.indexOf(QLatin1Char('.'));
@@ -106,6 +174,8 @@ void FindDataSetField(const QString& name, DataSet*& dataSet, Field*& field) {
         StripQuotes(fieldName);
         dataSet = dynamic_cast<DataSet*>(module->findComponent(r.left(dot2)));
         field = fieldOf(dataSet, fieldName);
+        if (field)
+            fieldNameCache().add(name, dataSet, field);
         return;
     }
     // dataset.field, or module.dataset

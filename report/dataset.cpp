@@ -213,7 +213,11 @@ void TvxDBDataSet::Prior() {
     EndMarked = false;
     if (RangeEnd == reCurrent && dataSet_ && dataSet_->recNo() == StartRecNo)
         EndMarked = true;
-    if (dataSet_)
+    // A database cursor that ran off the end still stands on the last row:
+    // that row is the record before the end (a footer printed after the last
+    // record must show it, not the one before it). The filter then steps
+    // back from there to the last record that passes.
+    if (dataSet_ && !dataSet_->eof())
         dataSet_->prior();
     SkipFiltered(SkipDirection::Backward);
     TvxDataset::Prior();

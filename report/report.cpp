@@ -107,9 +107,10 @@ void TvxReport::CheckAutoLoad() {
         LoadFromFile(AutoLoadFile);
 }
 
-void TvxReport::Prepare() {
+bool TvxReport::Prepare() {
     if (reportHooks().Prepare)
-        reportHooks().Prepare(*this);
+        return reportHooks().Prepare(*this);
+    return true;
 }
 
 void TvxReport::PrepareAndShow() {

@@ -84,8 +84,10 @@ public:
     void LoadPreparedFile(const QString& fileName);
     void SavePreparedFile(const QString& fileName);
 
-    // Provided by the engine and the preview through reportHooks().
-    void Prepare();
+    // Provided by the engine and the preview through reportHooks(). Prepare
+    // is false only when the user cancelled a single-pass preparation; a
+    // failure sets ErrorRaised.
+    bool Prepare();
     void PrepareAndShow();
     void OpenPreview();
 

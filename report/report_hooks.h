@@ -18,8 +18,9 @@ class TvxReport;
 class TvxBand;
 
 struct ReportHooks : DefaultResetPart<ReportHooks> {
-    // engine: runs the template into the prepared pages.
-    std::function<void(TvxReport&)> Prepare;
+    // engine: runs the template into the prepared pages; false when the user
+    // cancelled a single-pass preparation.
+    std::function<bool(TvxReport&)> Prepare;
     // engine: Prepare, then the error box or the preview.
     std::function<void(TvxReport&)> PrepareAndShow;
     // preview: shows the report's prepared pages.
