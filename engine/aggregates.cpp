@@ -128,7 +128,7 @@ void registerAggregate(const QString& fn, const QString& arg, Variant& value) {
     const bool crossTotal = band->BandType == btCrossFooter && onTotalRow(*view, *run);
     if (band->BandType == btCrossData || crossTotal) {
         if (crossTotal)
-            engineState().CrossTotal.insert(view);
+            preparationState().CrossTotal.insert(view);
         const QString key = keyBase(fn, arg, *view);
         if (!findColumns(*target, key))
             target->ColumnAggregates.push_back({key, fn, arg, view, {}});
@@ -145,12 +145,12 @@ void readAggregate(const QString& fn, const QString& arg, Variant& value) {
     if (!view || !run || !CurrentBand)
         return;
     TvxBand* crossData = run->Band(btCrossData);
-    const bool crossTotal = engineState().CrossTotal.count(view) != 0;
+    const bool crossTotal = preparationState().CrossTotal.count(view) != 0;
     if (insideHorizontally(*view, crossData) || crossTotal) {
         const ColumnAccumulators* c = findColumns(*crossData, keyBase(fn, arg, *view));
         if (!c)
             return;
-        const int32_t index = engineState().CrossIndex;
+        const int32_t index = preparationState().CrossIndex;
         if (!crossTotal) {
             if (index >= 1 && int64_t(c->Values.size()) >= index)
                 value = c->Values[size_t(index - 1)];

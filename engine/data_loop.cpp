@@ -348,7 +348,7 @@ void RunDataLevels(PageRun& page) {
 }
 
 void RunLevel(PageRun& page, int level) {
-    engineState().CurrentLevel = level;
+    preparationState().CurrentLevel = level;
     for (TvxBand* data = page.Band(levelBands(level).data); data && data->DataSet && !ErrorRaised;
          data = data->NextBand.get())
         runBand(page, *data, level);
@@ -358,7 +358,7 @@ void FillRemainingSpace(PageRun& page, TvxBand& band) {
     if (band.Height <= 0)
         return; // empty copies of no height would never reach the bottom
     int64_t reserve = 0;
-    for (int level = 1; level <= engineState().CurrentLevel && level <= 3; ++level) {
+    for (int level = 1; level <= preparationState().CurrentLevel && level <= 3; ++level) {
         TvxBand* data = page.Band(levelBands(level).data);
         if (data->DataSet && IsLastRecord(data->DataSet))
             reserve += MeasureHeight(*page.Band(levelBands(level).footer));

@@ -12,13 +12,11 @@
 namespace vx {
 
 BandHooks& bandHooks() {
-    static BandHooks hooks;
-    return hooks;
+    return libraryState().part<BandHooks>();
 }
 
 ProgressWindow& progressWindow() {
-    static ProgressWindow window;
-    return window;
+    return libraryState().part<ProgressWindow>();
 }
 
 namespace {

@@ -6,6 +6,8 @@
 // - the progress window, which the program provides from its preview layer
 //   (without it a preparation runs with no window, as with ShowProgress off).
 
+#include "platform/process_state.h"
+
 #include <QString>
 
 #include <functional>
@@ -15,7 +17,7 @@ namespace vx {
 class TvxBand;
 class TvxReport;
 
-struct BandHooks {
+struct BandHooks : DefaultResetPart<BandHooks> {
     // Prints the cross-table cells of a horizontal band for every column.
     std::function<void(TvxBand& row)> PrintCrossRow;
     // Records the pages of the band's sub-report objects (from
@@ -25,7 +27,7 @@ struct BandHooks {
 };
 BandHooks& bandHooks();
 
-struct ProgressWindow {
+struct ProgressWindow : DefaultResetPart<ProgressWindow> {
     // Shows the window modally with a caption and a label and runs `work`
     // once it is up; returns false when it was closed by its cancel button.
     std::function<bool(TvxReport& report, const QString& caption, const QString& label,

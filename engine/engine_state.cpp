@@ -4,13 +4,12 @@
 
 namespace vx {
 
-EngineState& engineState() {
-    static EngineState state;
-    return state;
+PreparationState& preparationState() {
+    return libraryState().part<PreparationState>();
 }
 
 PageRun* runOf(const TvxPage* page) {
-    EngineState& s = engineState();
+    PreparationState& s = preparationState();
     if (!page)
         return nullptr;
     if (s.LastRun && s.LastRun->Template == page)
@@ -21,10 +20,8 @@ PageRun* runOf(const TvxPage* page) {
     return nullptr;
 }
 
-void resetEngineState() {
-    EngineState& s = engineState();
-    s.Runs.clear();
-    s = EngineState();
+void resetPreparationState() {
+    preparationState().reset();
 }
 
 } // namespace vx

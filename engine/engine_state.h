@@ -6,6 +6,8 @@
 // report/engine_counters.h; the current report, page, band and object in
 // report/library_state.h.
 
+#include "platform/process_state.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -25,7 +27,7 @@ struct PageOutput {
     int32_t Count = 0;
 };
 
-struct EngineState {
+struct PreparationState : DefaultResetPart<PreparationState> {
     // Template pages of the pass, in order (empty between preparations).
     std::vector<std::unique_ptr<PageRun>> Runs;
     std::vector<PageOutput> Outputs;
@@ -52,12 +54,12 @@ struct EngineState {
     QString StageText;               // "Esecuzione 1° passo:" or "Pagina in costruzione:"
 };
 
-EngineState& engineState();
+PreparationState& preparationState();
 
 // The run of a template page in the pass under way, or nullptr.
 PageRun* runOf(const TvxPage* page);
 
 // Back to the start-up values (tests; every preparation starts here).
-void resetEngineState();
+void resetPreparationState();
 
 } // namespace vx

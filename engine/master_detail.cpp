@@ -83,7 +83,7 @@ Field* fieldNamed(const QString& name) {
 // Whether another band of the pass walks the same table: narrowing it would
 // change that band's rows too.
 bool sharedTable(const TvxBand& band, const DataSet* table) {
-    for (const auto& run : engineState().Runs) {
+    for (const auto& run : preparationState().Runs) {
         for (const auto& first : run->Bands) {
             for (const TvxBand* b = first.get(); b; b = b->NextBand.get()) {
                 const auto* db = dynamic_cast<const TvxDBDataSet*>(b->DataSet);

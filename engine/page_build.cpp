@@ -55,7 +55,7 @@ void startMasterForCrossTable(PageRun& page) {
 
 // Step 1 of BuildPage: the output page this template page starts on.
 void openPage(PageRun& page) {
-    EngineState& st = engineState();
+    PreparationState& st = preparationState();
     if (st.ContinuePrevious && st.LastCursorY == st.LastBottomLimit) {
         st.ContinuePrevious = false;
         st.FooterDone = false;
@@ -120,7 +120,7 @@ void CloseOpenPages() {
 }
 
 void FinishPages(PageRun& page, bool close) {
-    EngineState& st = engineState();
+    PreparationState& st = preparationState();
     TvxEMFPages& pages = outputPages(page);
     page.ColumnIndex = 0;
     page.ColumnX = page.LeftEdge();
@@ -142,7 +142,7 @@ void StartNewPage(PageRun& page) {
     FinishPages(page, true);
     page.BottomLimit = page.BottomEdge();
     AddOutputPage(page);
-    engineState().ContinuePrevious = false;
+    preparationState().ContinuePrevious = false;
     EmitBand(page, page.Band(btOverlay));
     page.CursorY = page.TopEdge();
     // An empty page: a header that does not fit here fits nowhere.
@@ -153,7 +153,7 @@ void StartNewPage(PageRun& page) {
 }
 
 void BuildPage(PageRun& page) {
-    EngineState& st = engineState();
+    PreparationState& st = preparationState();
     if (!page.RecordMode)
         openPage(page);
     RunDataLevels(page);

@@ -261,7 +261,7 @@ void registerAggregates(PageRun& page) {
         AggregateBand = counting ? counting : page.Band(btNone);
         SilentPass = false;
         SetExprErrorMode(kExprQuiet);
-        engineState().CrossTotal.erase(text);
+        preparationState().CrossTotal.erase(text);
         text->HasLineBreaks = 0;
         try {
             text->ExpandText();

@@ -43,7 +43,7 @@ bool usesWindow(const TvxReport& report) {
 
 bool windowVisible() {
     const ProgressWindow& w = progressWindow();
-    return engineState().WindowShown && (!w.IsVisible || w.IsVisible());
+    return preparationState().WindowShown && (!w.IsVisible || w.IsVisible());
 }
 
 QString captionOf(const TvxReport& report) {
@@ -55,7 +55,7 @@ QString captionOf(const TvxReport& report) {
 
 // Shows the progress window while the pass runs; false when cancelled.
 bool showWindow(TvxReport& report) {
-    EngineState& st = engineState();
+    PreparationState& st = preparationState();
     st.WindowShown = true;
     bool completed = true;
     try {
@@ -92,7 +92,7 @@ void markSubReportPages(std::vector<std::unique_ptr<PageRun>>& runs) {
 class PassRuns {
 public:
     explicit PassRuns(TvxReport& report) {
-        EngineState& st = engineState();
+        PreparationState& st = preparationState();
         for (int i = 0; i < report.Pages->Count(); ++i)
             st.Runs.push_back(std::make_unique<PageRun>(&report, &report.Pages->Pages(i), i));
         st.Outputs.assign(st.Runs.size(), PageOutput{});
@@ -100,7 +100,7 @@ public:
         ClearFieldNameCache();
     }
     ~PassRuns() {
-        EngineState& st = engineState();
+        PreparationState& st = preparationState();
         for (int i = reached - 1; i >= 0; --i)
             DonePage(*st.Runs[size_t(i)]);
         st.LastRun = nullptr;
@@ -116,7 +116,7 @@ public:
 
 // The next template page to be built after `index`, or nullptr.
 PageRun* nextBuiltPage(size_t index) {
-    const auto& runs = engineState().Runs;
+    const auto& runs = preparationState().Runs;
     for (size_t i = index + 1; i < runs.size(); ++i)
         if (!runs[i]->IsSubReportPage)
             return runs[i].get();
@@ -124,7 +124,7 @@ PageRun* nextBuiltPage(size_t index) {
 }
 
 void buildOnePage(TvxReport& report, PageRun& run) {
-    EngineState& st = engineState();
+    PreparationState& st = preparationState();
     const int i = run.Index;
     if (report.OnBeginPage)
         report.OnBeginPage(i);
@@ -184,7 +184,7 @@ bool isPermutation(const std::vector<int32_t>& order, int count) {
 }
 
 void collate(TvxReport& report) {
-    const EngineState& st = engineState();
+    const PreparationState& st = preparationState();
     std::vector<int32_t> counts;
     for (const PageOutput& o : st.Outputs)
         counts.push_back(o.Count);
@@ -241,7 +241,7 @@ void ReportProgress(int n) {
     }
     if (!report->ShowProgress)
         return;
-    const EngineState& st = engineState();
+    const PreparationState& st = preparationState();
     QString label = st.StageText + QStringLiteral("  ") + QString::number(n);
     if (report->TwoPass && st.FinalPass)
         label += QStringLiteral(" di ") + QString::number(TotalPages);
@@ -251,7 +251,7 @@ void ReportProgress(int n) {
 }
 
 void BuildPages(TvxReport& report) {
-    EngineState& st = engineState();
+    PreparationState& st = preparationState();
     report.PreparedFromTemplate = true;
     PrintMode = true;
     report.Values->Sort();
@@ -292,7 +292,7 @@ void BuildPages(TvxReport& report) {
 }
 
 void RunPass(TvxReport& report) {
-    EngineState& st = engineState();
+    PreparationState& st = preparationState();
     BuildPages(report);
     if (!st.FinalPass) {
         st.FirstPassCancelled = report.Terminated;
@@ -312,7 +312,7 @@ void RunPass(TvxReport& report) {
 
 bool Prepare(TvxReport& report) {
     report.CheckAutoLoad();
-    EngineState& st = engineState();
+    PreparationState& st = preparationState();
     const bool outer = !st.Preparing;
     // The outer call ends the preparation however it leaves.
     struct End {
@@ -324,7 +324,7 @@ bool Prepare(TvxReport& report) {
             processEvents();
             SilentPass = false;
             report.Terminated = false;
-            EngineState& s = engineState();
+            PreparationState& s = preparationState();
             s.Preparing = false;
             s.WindowShown = false;
         }

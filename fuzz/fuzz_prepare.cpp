@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const vx::VxError&) {
     } catch (const vx::VxAbort&) {
     }
-    vx::resetEngineState();
+    vx::resetPreparationState();
     vx::resetEngineCounters();
     vx::resetLibraryState();
     return 0;

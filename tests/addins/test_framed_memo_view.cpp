@@ -151,14 +151,13 @@ TEST_F(FramedMemo, EditorComboIndexIsKindTimesThreePlusWidthLessOne) {
 }
 
 TEST_F(FramedMemo, RegisteredWithItsHintAndMadeByTheFactory) {
-    auto saved = takeAddInObjectsForTest();
+    EmptyAddInRegistryGuard emptyRegistry;
     RegisterFramedMemoAddIn();
     RegisterFramedMemoAddIn();
     ASSERT_EQ(AddInObjects().size(), 1u);
     EXPECT_EQ(AddInObjects()[0].ButtonHint, QStringLiteral("Inserisci rettangolo bordato"));
     const std::unique_ptr<TvxView> v = CreateObject(otAddIn, "TvxFramedMemoView");
     EXPECT_NE(dynamic_cast<TvxFramedMemoView*>(v.get()), nullptr);
-    restoreAddInObjectsForTest(std::move(saved));
 }
 
 } // namespace

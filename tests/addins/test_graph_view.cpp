@@ -296,13 +296,12 @@ TEST_F(GraphView, NewChartDefaultsAndRegistration) {
     EXPECT_TRUE(v.UsesDataSet());
     EXPECT_EQ(v.ShowLegend + v.ShowGraphTitle + v.ShowXTitle + v.ShowYTitle, 4);
     EXPECT_EQ(v.GraphType, gtBars);
-    auto saved = takeAddInObjectsForTest();
+    EmptyAddInRegistryGuard emptyRegistry;
     RegisterGraphAddIn();
     RegisterGraphAddIn();
     ASSERT_EQ(AddInObjects().size(), 1u);
     EXPECT_EQ(AddInObjects()[0].ButtonHint, QStringLiteral("Inserisci grafico"));
     EXPECT_NE(dynamic_cast<TvxGraphView*>(CreateObject(otAddIn, "TvxGraphView").get()), nullptr);
-    restoreAddInObjectsForTest(std::move(saved));
 }
 
 } // namespace

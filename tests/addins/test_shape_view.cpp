@@ -172,7 +172,7 @@ TEST_F(ShapeView, EditorShowsAndStoresTypeAndTransparency) {
 }
 
 TEST_F(ShapeView, RegisteredWithItsHintAndMadeByTheFactory) {
-    auto saved = takeAddInObjectsForTest();
+    EmptyAddInRegistryGuard emptyRegistry;
     RegisterShapeAddIn();
     RegisterShapeAddIn(); // a second call adds nothing
     ASSERT_EQ(AddInObjects().size(), 1u);
@@ -180,7 +180,6 @@ TEST_F(ShapeView, RegisteredWithItsHintAndMadeByTheFactory) {
     EXPECT_FALSE(AddInObjects()[0].ButtonBitmap.isNull());
     const std::unique_ptr<TvxView> v = CreateObject(otAddIn, QStringLiteral("TvxShapeView"));
     EXPECT_NE(dynamic_cast<TvxShapeView*>(v.get()), nullptr);
-    restoreAddInObjectsForTest(std::move(saved));
 }
 
 } // namespace

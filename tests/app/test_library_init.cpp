@@ -9,7 +9,7 @@ namespace vx {
 namespace {
 
 TEST(LibraryInit, RegistersTheSixAddInsInOrder) {
-    auto saved = takeAddInObjectsForTest();
+    EmptyAddInRegistryGuard emptyRegistry;
     RegisterAddIns();
     RegisterAddIns(); // a second call changes nothing
     const std::pair<const char*, const char*> expected[] = {
@@ -26,7 +26,6 @@ TEST(LibraryInit, RegistersTheSixAddInsInOrder) {
         EXPECT_EQ(rows[i].ClassName, QString::fromUtf8(expected[i].first));
         EXPECT_EQ(rows[i].ButtonHint, QString::fromUtf8(expected[i].second));
     }
-    restoreAddInObjectsForTest(std::move(saved));
 }
 
 } // namespace

@@ -27,7 +27,7 @@ class PreparationWindow : public ReportTest {
 protected:
     void SetUp() override {
         ReportTest::SetUp();
-        resetEngineState();
+        resetPreparationState();
         InstallNameResolution();
         InstallEngine();
         installPreparationWindow();
@@ -64,7 +64,7 @@ protected:
         report.reset();
         rows.reset();
         progressWindow() = ProgressWindow();
-        resetEngineState();
+        resetPreparationState();
         resetEngineCounters();
         ReportTest::TearDown();
     }

@@ -81,7 +81,8 @@ protected:
 
         TvxReport report;
         report.TwoPass = true;
-        report.DataSets.Add(clienti->Name(), std::move(clienti));
+        const QString name = clienti->Name(); // before the pointer moves into the call
+        report.DataSets.Add(name, std::move(clienti));
         auto band = std::make_unique<TvxBandView>(&report);
         band->SetBandType(btMasterData);
         band->FormatText = QStringLiteral("Clienti");

@@ -49,7 +49,7 @@ protected:
     void SetUp() override {
         resetLibraryState();
         resetEngineCounters();
-        resetEngineState();
+        resetPreparationState();
         InstallNameResolution();
         InstallEngine();
         savedPrinter_ = ReplacePrinterSettings(std::make_unique<TPrinterSettings>(nullptr));
@@ -67,7 +67,7 @@ protected:
         module_.reset();
         boxes_.reset();
         ReplacePrinterSettings(std::move(savedPrinter_));
-        resetEngineState();
+        resetPreparationState();
         resetEngineCounters();
         resetLibraryState();
     }

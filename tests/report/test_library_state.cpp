@@ -37,7 +37,7 @@ TEST(ReportLibraryState, ResetPutsEveryValueBackAndInstallsTheModuleHooksAgain) 
          [] { return TotalPages == 0 && CollateOrder.empty(); }},
         {"engine hooks", [] { engineHooks().BandLineNo = [](const TvxBand*) { return 1; }; },
          [] { return !engineHooks().BandLineNo; }},
-        {"report hooks", [] { reportHooks().Prepare = [](TvxReport&) {}; },
+        {"report hooks", [] { reportHooks().Prepare = [](TvxReport&) { return true; }; },
          [] { return !reportHooks().Prepare; }},
         {"page lookup", [] { pageDataSetLookup() = [](TvxPage*, int) { return nullptr; }; },
          [] { return !pageDataSetLookup(); }},

@@ -186,11 +186,9 @@ TEST_F(ModelReport, ClearingDatasetsKeepsOwnedOnes) {
 }
 
 TEST_F(ModelReport, DataSetListIsSortedWithoutRegardToCase) {
+    TvxUserDataset a, b, c;
     TvxDataSetList list;
-    int a = 0, b = 0, c = 0;
-    auto* pa = reinterpret_cast<TvxDataset*>(&a);
-    auto* pb = reinterpret_cast<TvxDataset*>(&b);
-    auto* pc = reinterpret_cast<TvxDataset*>(&c);
+    TvxDataset *pa = &a, *pb = &b, *pc = &c;
     EXPECT_TRUE(list.Add("b", pb));
     EXPECT_TRUE(list.Add("A", pa));
     EXPECT_FALSE(list.Add("B", pc)); // the earlier entry stays

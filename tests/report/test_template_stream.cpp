@@ -334,9 +334,11 @@ TEST_F(TemplateStream, FailedLoadLeavesTheReportAsItWas) {
         }
         EXPECT_EQ(thrown, row.thrown) << row.what;
         if (!row.thrown) {
-            ASSERT_EQ(messages().size(), 1u) << row.what;
-            EXPECT_EQ(messages()[0].caption, "Errore") << row.what;
-            EXPECT_EQ(messages()[0].text, kLoadFailed) << row.what;
+            // An unknown add-in's own box comes first, then the load's.
+            const size_t boxes = std::string_view(row.what) == "unknown add-in" ? 2 : 1;
+            ASSERT_EQ(messages().size(), boxes) << row.what;
+            EXPECT_EQ(messages().back().caption, "Errore") << row.what;
+            EXPECT_EQ(messages().back().text, kLoadFailed) << row.what;
         }
         EXPECT_EQ(report.SaveToBytes(), before) << row.what;
         EXPECT_EQ(report.Pages->Count(), 2) << row.what;
