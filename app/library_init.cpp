@@ -1,9 +1,15 @@
 #include "app/library_init.h"
 
 #include "addins/barcode/codebarre_view.h"
+#include "addins/chart/graph_view.h"
+#include "addins/framedtext/framed_memo_view.h"
 #include "addins/ole/ole_view.h"
 #include "addins/richtext/rich_view.h"
+#include "addins/shape/shape_view.h"
+#include "app/preparation_window.h"
+#include "engine/engine_hooks.h"
 #include "platform/message_box.h"
+#include "platform/process_state.h"
 #include "preview/find_form.h"
 #include "preview/pdf_export.h"
 #include "preview/preview.h"
@@ -11,43 +17,48 @@
 #include "preview/progress_form.h"
 #include "report/library_state.h"
 #include "report/printer_settings.h"
-#include "report/value_expansion.h"
 
 namespace vx {
 
 void initLibrary() {
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-
     // 1. The printer settings with the installed printers.
     if (!HasPrinterSettings())
         PrinterSettings();
 
     // 2. The preview's registered window class and its list of open windows,
-    //    and OpenPreview on the report.
-    initPreviewModule();
-    installFindInReport();
-    initPrintModule();
-    RegisterPdfExportFilter();
+    //    OpenPreview on the report, the print and find modules and the PDF
+    //    export filter, as an initialiser: resetLibraryState() installs them
+    //    again, and a second call of initLibrary adds nothing.
+    libraryState().addInitialiser(QStringLiteral("preview"), [] {
+        initPreviewModule();
+        installFindInReport();
+        initPrintModule();
+        RegisterPdfExportFilter();
+    });
 
-    // 3. The band-name and special-value tables are constant data; the
-    //    library state starts from its start-up values.
-    resetLibraryState();
+    // 3. The band-name and special-value tables are constant data; name
+    //    resolution for expressions registered itself with the engine's
+    //    counters.
 
-    // 4. Registries: name resolution for expressions; add-in object classes
-    //    and the engine's hooks join here as those layers provide them.
-    InstallNameResolution();
+    // 4. The report engine with its progress window.
+    libraryState().addInitialiser(QStringLiteral("engine"), [] {
+        InstallEngine();
+        installPreparationWindow();
+    });
 
     // 5. Add-in object classes.
     RegisterAddIns();
 }
 
 void RegisterAddIns() {
-    RegisterOleAddIn();
-    RegisterBarcodeAddIn();
-    RegisterRichTextAddIn();
+    libraryState().addInitialiser(QStringLiteral("add-ins"), [] {
+        RegisterFramedMemoAddIn();
+        RegisterOleAddIn();
+        RegisterGraphAddIn();
+        RegisterBarcodeAddIn();
+        RegisterShapeAddIn();
+        RegisterRichTextAddIn();
+    });
 }
 
 } // namespace vx

@@ -18,7 +18,7 @@ function(vx_test name dir)
   target_link_libraries(${name} PRIVATE vx_test_support ${ARGN})
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VX_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VX_SOURCE_DIR=${PROJECT_SOURCE_DIR};VX_ARTIFACTS_DIR=${CMAKE_BINARY_DIR}/artifacts"
     DISCOVERY_TIMEOUT 60
     DISCOVERY_MODE PRE_TEST)
 endfunction()

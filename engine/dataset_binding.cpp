@@ -40,13 +40,10 @@ void BindDataSetToBand(TvxReport& report, const QString& bandObjectName, TvxData
         throw VxError(QStringLiteral(
             "Non si può collegare un vxDataset ad un oggetto che non sia una banda."));
     const int index = report.DataSets.IndexOf(view->FormatText);
-    if (index >= 0) {
-        TvxDataset* previous = report.DataSets.At(index).DataSet;
+    // The band's previous dataset leaves the list (destroyed when the list
+    // owned it); binding the dataset the band already has keeps it.
+    if (index >= 0 && report.DataSets.At(index).DataSet != dataset)
         report.DataSets.Delete(index);
-        // Binding the dataset a band already has must not destroy it.
-        if (previous && previous != dataset && !previous->owner())
-            std::unique_ptr<TvxDataset>(previous).reset();
-    }
     if (!dataset)
         return;
     report.DataSets.Add(dataset->name(), dataset);
@@ -81,6 +78,17 @@ TvxDataset* AttachDataset(int bandType, const QString& name) {
     }
     NotifyDataSetWork(bandType, dataset, dwOpen);
     return dataset;
+}
+
+void CheckDataSetStillOpen(TvxDataset* dataset) {
+    auto* db = dynamic_cast<TvxDBDataSet*>(dataset);
+    if (!db || !db->InUse)
+        return;
+    db->GetDataSet();
+    if (db->DataSetError.isEmpty())
+        return;
+    CurrentView = nullptr;
+    SetPreparationError(db->DataSetError);
 }
 
 void NotifyDataSetWork(int bandType, TvxDataset* dataset, TvxDataSetOperation operation) {

@@ -37,6 +37,12 @@ void BindDataSetToBand(TvxReport& report, const QString& bandObjectName, TvxData
 // taken into use propagate to the caller.
 TvxDataset* AttachDataset(int bandType, const QString& name);
 
+// A database dataset in use whose database dataset was closed or went away
+// while the report ran: records "Dataset chiuso: NAME" or "Dataset non
+// assegnato: NAME" as the preparation error, instead of letting the band end
+// its list early as if the data had ended.
+void CheckDataSetStillOpen(TvxDataset* dataset);
+
 // Raises CurrentReport's OnDataSetWork for the first band object of data
 // band type `bandType` whose FormatText is exactly the dataset's Name; the
 // handler's RecordCount becomes the dataset's RangeEndCount.

@@ -1,6 +1,7 @@
 #include "expr/evaluator.h"
 
 #include "platform/errors.h"
+#include "platform/process_state.h"
 
 namespace vx {
 
@@ -325,9 +326,16 @@ private:
 
 // ---------------------------------------------------------------------------
 
+namespace {
+// The expressions' part of the library state: the one evaluator, with the
+// resolver and error mode installed in it.
+struct ExprState : DefaultResetPart<ExprState> {
+    TvxExpr Evaluator;
+};
+} // namespace
+
 TvxExpr& TvxExpr::instance() {
-    static TvxExpr expr;
-    return expr;
+    return libraryState().part<ExprState>().Evaluator;
 }
 
 namespace {

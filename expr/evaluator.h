@@ -89,8 +89,10 @@ public:
     // when the strings of the evaluation in progress pass kMaxExprBuiltChars.
     void ChargeBuiltString(qsizetype length);
 
-private:
+    // Reached through instance(); constructed by the library state.
     TvxExpr() = default;
+
+private:
     friend class ExprParser;
 
     ExprResolver resolver_;

@@ -6,6 +6,7 @@
 #include "expr/number_words.h"
 #include "platform/errors.h"
 #include "platform/locale_settings.h"
+#include "platform/process_state.h"
 
 #include <cmath>
 #include <limits>
@@ -265,9 +266,15 @@ Table makeTable() {
     return t;
 }
 
+// The function library's part of the library state: the built-in functions
+// and those registered after them (registrations made at module
+// initialisation come back after a reset through their initialisers).
+struct FunctionRegistry : DefaultResetPart<FunctionRegistry> {
+    Table functions = makeTable();
+};
+
 Table& table() {
-    static Table t = makeTable();
-    return t;
+    return libraryState().part<FunctionRegistry>().functions;
 }
 
 bool isAsciiLetter(QChar c) {

@@ -7,6 +7,8 @@
 #include "platform/ole/ole_picture.h"
 #include "platform/ole/ole_storage.h"
 
+#include "fuzz/fuzz_exit.h"
+
 #include <QGuiApplication>
 
 #include <cstddef>
@@ -15,6 +17,10 @@
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(*argc, *argv);
+    vx::fuzz::endWithoutStaticDestructors([] {
+        vx::emf::RecordingCanvas canvas(QSize(10, 10));
+        vx::ole::drawPlaceholder(canvas, QRect(0, 0, 10, 10), QString());
+    });
     return 0;
 }
 

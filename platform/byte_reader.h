@@ -19,6 +19,9 @@ public:
     ByteReader(const char* data, size_t size) : data_(data), size_(size) {}
     explicit ByteReader(const QByteArray& bytes)
         : data_(bytes.constData()), size_(size_t(bytes.size())) {}
+    // The reader borrows the bytes: a temporary would be gone before the
+    // first read.
+    explicit ByteReader(QByteArray&&) = delete;
 
     bool ok() const { return ok_; }
     void fail() { ok_ = false; }

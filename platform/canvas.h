@@ -126,6 +126,10 @@ public:
     virtual int textWidth(const QString& text) = 0;
     // Advance of every UTF-16 unit of the text, in logical pixels.
     virtual std::vector<int> charAdvances(const QString& text) = 0;
+    // Unrounded advance of every UTF-16 unit; the width of a text is their
+    // sum, in order, rounded halves up (line wrapping measures pieces with
+    // them). The default takes the rounded advances.
+    virtual std::vector<double> designAdvances(const QString& text);
 
     // ExtTextOut: the text at (x, y) per the text alignment; `clip` is used
     // with TextOutOption::Clipped / Opaque; `advances` (one per UTF-16 unit)
@@ -196,6 +200,11 @@ inline void Canvas::drawPath(const QPainterPath& path, PathDraw mode) {
         }
         setBrush(savedBrush);
     }
+}
+
+inline std::vector<double> Canvas::designAdvances(const QString& text) {
+    const std::vector<int> advances = charAdvances(text);
+    return std::vector<double>(advances.begin(), advances.end());
 }
 
 inline void Canvas::intersectClipPath(const QPainterPath& path) {

@@ -1,5 +1,7 @@
 #include "platform/component.h"
 
+#include "platform/platform_state.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -9,8 +11,7 @@ namespace vx {
 namespace {
 
 std::vector<Component*>& moduleList() {
-    static std::vector<Component*> modules;
-    return modules;
+    return platformState().Modules;
 }
 
 bool sameName(const QString& a, const QString& b) {

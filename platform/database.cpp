@@ -365,6 +365,17 @@ void DataSet::refresh() {
     notify(DataSetEvent::Scrolled);
 }
 
+void DataSet::requery() {
+    if (!active_)
+        return;
+    restartWalkAt(0);
+    countCache_ = -1;
+    current_ = loadRow(0) ? 0 : -1;
+    bof_ = true;
+    eof_ = current_ < 0;
+    notify(DataSetEvent::Scrolled);
+}
+
 bool DataSet::isEmpty() const {
     return !active_ || current_ < 0;
 }

@@ -151,6 +151,10 @@ public:
     void prior();
     // Runs the query again and returns to the same record number (clamped).
     void refresh();
+    // Runs the query again and stands on its first row; for a query whose
+    // parameters or conditions changed while its columns stay the same. The
+    // row buffer is kept, so this costs no more than the query itself.
+    void requery();
     bool eof() const { return !active_ || eof_; }
     bool bof() const { return !active_ || bof_; }
     bool isEmpty() const;
@@ -277,6 +281,8 @@ protected:
     int skipRows(int n) override;
     void endWalk() override;
     int countRows() override;
+    // Another text for the same columns (the dataset stays as it is).
+    void replaceSql(const QString& sql) { sql_ = sql; }
 
 private:
     struct Impl;
@@ -288,6 +294,12 @@ private:
 };
 
 // A dataset over one table, its rows ordered by the first column.
+//
+// Master/detail without a query of the host's: the rows can be narrowed to
+// a set of row ids, or to the rows whose column equals a key, and widened
+// again; the rows keep the table's order, and an active dataset is queried
+// again and stands on its first row. An index of a column by row id is read
+// in one walk of the table (SQLite tables with row ids only).
 // Column kinds follow the declared column types (on SQLite: names holding
 // DATE or TIME are date-time, BOOL boolean, MONEY/CURRENCY/DECIMAL currency,
 // MEMO/CLOB memo, BLOB/BINARY/IMAGE blob). On PostgreSQL every query knows
@@ -299,11 +311,25 @@ public:
     const QString& tableName() const { return table_; }
     void setTableName(const QString& table);
 
+    // Calls `row` with each row's id and the value of `column` (null as an
+    // invalid QVariant), in the table's order. False (and no call) when the
+    // table has no row ids or no such column.
+    bool readColumnByRowId(const QString& column,
+                           const std::function<void(qint64 rowId, const QVariant& value)>& row);
+    void restrictToRowIds(const std::vector<qint64>& rowIds);
+    // The rows whose `column` equals `key`, and those where it is null when
+    // `withNulls`; the key is bound as a parameter.
+    void restrictToKey(const QString& column, const QVariant& key, bool withNulls);
+    void clearRestriction();
+    bool isRestricted() const { return restricted_; }
+
 protected:
     std::vector<Column> startWalk() override;
 
 private:
+    void narrow(const QString& condition);
     QString table_;
+    bool restricted_ = false;
 };
 
 // A database connection. Not copyable; datasets hold a plain pointer, so the

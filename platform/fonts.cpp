@@ -1,5 +1,7 @@
 #include "platform/fonts.h"
 
+#include "platform/process_state.h"
+
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -128,8 +130,38 @@ int weightedAverageWidth(const FaceData& face) {
     return int(sum / 1000.0);
 }
 
+// A font asked for by face, height, width, weight and slant.
+struct FontKey {
+    QString face;
+    int height = 0, width = 0, weight = 0;
+    bool italic = false;
+    bool operator==(const FontKey&) const = default;
+};
+struct FontKeyHash {
+    size_t operator()(const FontKey& k) const {
+        return qHashMulti(0, k.face, k.height, k.width, k.weight, k.italic);
+    }
+};
+
+// The fonts' part of the library state: faces and sized fonts made so far,
+// and the installed faces that stand for Windows face names. Only a cache:
+// emptying it changes no result.
+struct FontCache : DefaultResetPart<FontCache> {
+    QHash<QString, std::shared_ptr<FaceData>> faces;
+    std::unordered_map<FontKey, std::unique_ptr<SizedFont>, FontKeyHash> sized;
+    // Text records come in runs with the same font: the last one found is
+    // kept beside the table, so that a run costs no lower-casing or hashing.
+    FontKey lastKey;
+    SizedFont* last = nullptr;
+    QHash<QString, QString> resolvedFaces;
+};
+
+FontCache& fontCache() {
+    return libraryState().part<FontCache>();
+}
+
 std::shared_ptr<FaceData> loadFace(const FontSpec& spec) {
-    static QHash<QString, std::shared_ptr<FaceData>> faces;
+    auto& faces = fontCache().faces;
     const QString key = faceKey(spec);
     auto it = faces.find(key);
     if (it != faces.end())
@@ -191,32 +223,20 @@ double emForHeight(const FaceData& face, int height) {
 }
 
 SizedFont& sizedFont(const FontSpec& spec) {
-    struct Key {
-        QString face;
-        int height, width, weight;
-        bool italic;
-        bool operator==(const Key&) const = default;
-    };
-    struct KeyHash {
-        size_t operator()(const Key& k) const {
-            return qHashMulti(0, k.face, k.height, k.width, k.weight, k.italic);
-        }
-    };
-    static std::unordered_map<Key, std::unique_ptr<SizedFont>, KeyHash> cache;
+    FontCache& fonts = fontCache();
+    auto& cache = fonts.sized;
     // Bounded: a hostile file with many sizes must not grow the cache forever.
     constexpr size_t kMaxCachedFonts = 4096;
-    // Text records come in runs with the same font: the last one found is
-    // kept beside the table, so that a run costs no lower-casing or hashing.
-    static Key lastKey;
-    static SizedFont* last = nullptr;
+    FontKey& lastKey = fonts.lastKey;
+    SizedFont*& last = fonts.last;
     if (last && spec.height == lastKey.height && spec.width == lastKey.width &&
         spec.weight == lastKey.weight && spec.italic == lastKey.italic && spec.face == lastKey.face)
         return *last;
-    Key key{spec.face.toLower(), spec.height, spec.width, spec.weight, spec.italic};
+    FontKey key{spec.face.toLower(), spec.height, spec.width, spec.weight, spec.italic};
     auto it = cache.find(key);
     if (it != cache.end()) {
         last = it->second.get();
-        lastKey = Key{spec.face, spec.height, spec.width, spec.weight, spec.italic};
+        lastKey = FontKey{spec.face, spec.height, spec.width, spec.weight, spec.italic};
         return *last;
     }
     if (cache.size() >= kMaxCachedFonts) {
@@ -254,7 +274,7 @@ SizedFont& sizedFont(const FontSpec& spec) {
     SizedFont& result = *sized;
     cache.emplace(std::move(key), std::move(sized));
     last = &result;
-    lastKey = Key{spec.face, spec.height, spec.width, spec.weight, spec.italic};
+    lastKey = FontKey{spec.face, spec.height, spec.width, spec.weight, spec.italic};
     return result;
 }
 
@@ -300,7 +320,7 @@ QString substituteFace(const QString& windowsFace) {
     // fontconfig's substitution every time (tens of microseconds), and a
     // page asks for every text record: the answers are kept, per name as
     // given. Bounded, since a hostile file may name any number of faces.
-    static QHash<QString, QString> resolved;
+    QHash<QString, QString>& resolved = fontCache().resolvedFaces;
     constexpr qsizetype kMaxResolved = 1024;
     const auto known = resolved.constFind(windowsFace);
     if (known != resolved.constEnd())
@@ -354,6 +374,14 @@ std::vector<int> fontCharAdvances(const FontSpec& font, const QString& text) {
         result[size_t(i)] = end - placed;
         placed = end;
     }
+    return result;
+}
+
+std::vector<double> fontDesignAdvances(const FontSpec& font, const QString& text) {
+    const SizedFont& sized = sizedFont(font);
+    std::vector<double> result(size_t(text.size()), 0.0);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        result[size_t(i)] = unitAdvance(*sized.face, text, i) * sized.scaleX;
     return result;
 }
 

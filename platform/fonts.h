@@ -34,6 +34,9 @@ TextMetrics fontTextMetrics(const FontSpec& font);
 // Width of the text: the rounded sum of its design advances (so equal to
 // the sum of charAdvances).
 int fontTextWidth(const FontSpec& font, const QString& text);
+// Unrounded advance of every UTF-16 unit in pixels; fontTextWidth is their
+// sum, taken in order and rounded halves up.
+std::vector<double> fontDesignAdvances(const FontSpec& font, const QString& text);
 // Integer advance of every UTF-16 unit (0 for the low half of a surrogate
 // pair); rounded cumulatively so that the advances add up to the width.
 std::vector<int> fontCharAdvances(const FontSpec& font, const QString& text);

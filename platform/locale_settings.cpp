@@ -1,5 +1,7 @@
 #include "platform/locale_settings.h"
 
+#include "platform/platform_state.h"
+
 #include <memory>
 
 namespace vx {
@@ -7,8 +9,7 @@ namespace vx {
 namespace {
 
 std::unique_ptr<LocaleSettings>& storage() {
-    static std::unique_ptr<LocaleSettings> settings;
-    return settings;
+    return platformState().Locale;
 }
 
 // The first character of the pattern that is not a pattern letter or quote:

@@ -1,6 +1,7 @@
 #include "platform/message_box.h"
 
 #include "platform/errors.h"
+#include "platform/platform_state.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -10,13 +11,6 @@
 namespace vx {
 
 namespace {
-
-MessageBoxInterceptor* g_interceptor = nullptr;
-
-QString& titleStorage() {
-    static QString title = QStringLiteral("DIZEridiv");
-    return title;
-}
 
 QMessageBox::Icon qtIcon(MessageIcon icon) {
     switch (icon) {
@@ -37,21 +31,22 @@ QMessageBox::Icon qtIcon(MessageIcon icon) {
 } // namespace
 
 MessageBoxInterceptor::MessageBoxInterceptor(MessageResult answer)
-    : answer_(answer), previous_(g_interceptor) {
-    g_interceptor = this;
+    : answer_(answer), previous_(platformState().Interceptor) {
+    platformState().Interceptor = this;
 }
 
 MessageBoxInterceptor::~MessageBoxInterceptor() {
     // Interceptors nest like scopes; restore the enclosing one.
-    if (g_interceptor == this)
-        g_interceptor = previous_;
+    MessageBoxInterceptor*& current = platformState().Interceptor;
+    if (current == this)
+        current = previous_;
 }
 
 MessageResult showMessage(const QString& caption, const QString& text, MessageIcon icon,
                           MessageButtons buttons) {
-    if (g_interceptor) {
-        g_interceptor->messages_.push_back(RecordedMessage{caption, text, icon, buttons});
-        return g_interceptor->answer_;
+    if (MessageBoxInterceptor* interceptor = platformState().Interceptor) {
+        interceptor->messages_.push_back(RecordedMessage{caption, text, icon, buttons});
+        return interceptor->answer_;
     }
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return buttons == MessageButtons::Ok ? MessageResult::Ok : MessageResult::Cancel;
@@ -99,11 +94,11 @@ MessageResult showMessage(const QString& caption, const QString& text, MessageIc
 }
 
 QString applicationTitle() {
-    return titleStorage();
+    return platformState().ApplicationTitle;
 }
 
 void setApplicationTitle(const QString& title) {
-    titleStorage() = title;
+    platformState().ApplicationTitle = title;
 }
 
 void handleApplicationException(const std::exception_ptr& error) {

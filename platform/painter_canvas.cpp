@@ -368,6 +368,10 @@ std::vector<int> PainterCanvas::charAdvances(const QString& text) {
     return fontCharAdvances(state_.font, text);
 }
 
+std::vector<double> PainterCanvas::designAdvances(const QString& text) {
+    return fontDesignAdvances(state_.font, text);
+}
+
 void PainterCanvas::textOut(int x, int y, const QString& text, uint32_t options, const QRect& clip,
                             const std::vector<int>& advances) {
     const FontSpec& font = state_.font;

@@ -50,6 +50,7 @@ public:
     TextMetrics textMetrics() override;
     int textWidth(const QString& text) override;
     std::vector<int> charAdvances(const QString& text) override;
+    std::vector<double> designAdvances(const QString& text) override;
 
     void textOut(int x, int y, const QString& text, uint32_t options = 0,
                  const QRect& clip = QRect(), const std::vector<int>& advances = {}) override;

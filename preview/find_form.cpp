@@ -3,6 +3,7 @@
 #include "platform/emf/emf_player.h"
 #include "platform/message_box.h"
 #include "platform/painter_canvas.h"
+#include "platform/process_state.h"
 #include "preview/paint_panel.h"
 #include "preview/standard_preview.h"
 #include "report/emf_pages.h"
@@ -40,14 +41,21 @@ constexpr int kEndBlink = 8;
 
 } // namespace
 
+namespace {
+// The find dialog's part of the library state: what it remembers between
+// runs, and how it runs (tests install their own).
+struct FindState : DefaultResetPart<FindState> {
+    FindSettings settings;
+    FindDialogRunner runner;
+};
+} // namespace
+
 FindSettings& findSettings() {
-    static FindSettings settings;
-    return settings;
+    return libraryState().part<FindState>().settings;
 }
 
 FindDialogRunner& findDialogRunner() {
-    static FindDialogRunner runner;
-    return runner;
+    return libraryState().part<FindState>().runner;
 }
 
 QString findNotFoundMessage() {
@@ -265,9 +273,9 @@ bool SearchPreview(TStandardPreview& preview) {
     const preview::PageScale scale = preview.pageScale(hit->page);
     const auto px = [](int64_t v, double s) { return roundEven(double(v) * s); };
     preview.Search.HitRect = EdgeRect{px(int64_t(hit->bounds.left) - e, scale.sx),
-                                   px(int64_t(hit->bounds.top) - e, scale.sy),
-                                   px(int64_t(hit->bounds.right) + e, scale.sx),
-                                   px(int64_t(hit->bounds.bottom) + e, scale.sy)};
+                                      px(int64_t(hit->bounds.top) - e, scale.sy),
+                                      px(int64_t(hit->bounds.right) + e, scale.sx),
+                                      px(int64_t(hit->bounds.bottom) + e, scale.sy)};
     preview.Search.HitCount = hit->hitNumber;
     preview.Search.LastHit = hit->hitNumber;
     preview.Search.HitPage = hit->page;

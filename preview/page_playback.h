@@ -61,11 +61,11 @@ bool recordVisible(const QRect& clip, const emf::RectL& bounds, int penWidth, do
                    const EdgeRect& dest);
 
 // The characters taken from a text record and their advances at scale sx:
-// the characters whose recorded advances start
-// within the bounds' width (their height for text turned by `angle`), each
-// placed at its exact scaled position (originX + sx x the recorded
-// advances before it), rounded; the advances are the differences of the
-// rounded positions, so the string spans sx x U.
+// the characters whose recorded advances start within the bounds' width
+// (their height for text turned by `angle`), each placed at its exact
+// scaled position (originX + sx x the recorded advances before it),
+// rounded; the advances are the differences of the rounded positions, so
+// the string spans sx x U.
 struct SpacedAdvances {
     int count = 0;           // characters taken
     int64_t recordedSum = 0; // U: sum of their recorded advances

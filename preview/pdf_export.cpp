@@ -1,6 +1,8 @@
 #include "preview/pdf_export.h"
 
+#include "platform/atomic_file.h"
 #include "platform/errors.h"
+#include "platform/process_state.h"
 #include "preview/print_pages.h"
 #include "preview/progress_filter_form.h"
 #include "report/emf_pages.h"
@@ -12,7 +14,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -22,9 +23,13 @@ namespace {
 
 constexpr int kPdfResolution = 600;
 
+// The export filters' part of the library state: the registered filters.
+struct ExportFilterRegistry : DefaultResetPart<ExportFilterRegistry> {
+    std::vector<TvxExportFilterInfo> filters;
+};
+
 std::vector<TvxExportFilterInfo>& filterTable() {
-    static std::vector<TvxExportFilterInfo> table;
-    return table;
+    return libraryState().part<ExportFilterRegistry>().filters;
 }
 
 // The sheet of a page in millimetres, as it lies (landscape wider than high).
@@ -64,8 +69,10 @@ public:
         pages_ = &pages;
         fileName_ = fileName;
         // The PDF goes to a temporary file that replaces the target only
-        // when it is complete: a failed export leaves an earlier file as it was.
-        file_ = std::make_unique<QSaveFile>(fileName);
+        // when every byte reached the disk: a failed export (a full disk
+        // too, which the PDF writer itself does not notice) leaves an
+        // earlier file as it was.
+        file_ = std::make_unique<AtomicFile>(fileName);
         if (!file_->open(QIODevice::WriteOnly))
             throw VxError(cannotWrite());
         writer_ = std::make_unique<QPdfWriter>(file_.get());
@@ -122,7 +129,7 @@ private:
 
     TvxEMFPages* pages_ = nullptr;
     QString fileName_;
-    std::unique_ptr<QSaveFile> file_;
+    std::unique_ptr<AtomicFile> file_;
     std::unique_ptr<QPdfWriter> writer_;
     QPainter painter_;
 };

@@ -1,6 +1,7 @@
 #include "preview/preview.h"
 
 #include "platform/emf/emf_player.h"
+#include "platform/process_state.h"
 #include "preview/standard_preview.h"
 #include "report/emf_pages.h"
 #include "report/report.h"
@@ -61,9 +62,25 @@ void TvxPreview::hideEvent(QHideEvent* event) {
         deleteLater();
 }
 
+namespace {
+// The previews' part of the library state: the registered preview class and
+// the open preview windows, which a reset frees.
+struct PreviewRegistry : LibraryStatePart {
+    PreviewFactory factory;
+    std::vector<TvxPreview*> open;
+    void reset() override {
+        factory = nullptr;
+        FreeOpenPreviews();
+    }
+};
+
+PreviewRegistry& previewRegistry() {
+    return libraryState().part<PreviewRegistry>();
+}
+} // namespace
+
 PreviewFactory& PreviewClass() {
-    static PreviewFactory factory;
-    return factory;
+    return previewRegistry().factory;
 }
 
 void RegisterPreviewClass(PreviewFactory factory) {
@@ -71,8 +88,7 @@ void RegisterPreviewClass(PreviewFactory factory) {
 }
 
 std::vector<TvxPreview*>& OpenPreviews() {
-    static std::vector<TvxPreview*> list;
-    return list;
+    return previewRegistry().open;
 }
 
 void FreeOpenPreviews() {

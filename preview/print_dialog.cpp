@@ -1,6 +1,7 @@
 #include "preview/print_dialog.h"
 
 #include "platform/message_box.h"
+#include "platform/process_state.h"
 #include "preview/print_pages.h"
 #include "report/emf_pages.h"
 #include "report/printer_settings.h"
@@ -53,9 +54,16 @@ private:
 
 } // namespace
 
+namespace {
+// The print dialog's part of the library state: how it runs (tests answer
+// it themselves).
+struct PrintDialogState : DefaultResetPart<PrintDialogState> {
+    PrintDialogRunner runner;
+};
+} // namespace
+
 PrintDialogRunner& printDialogRunner() {
-    static PrintDialogRunner runner;
-    return runner;
+    return libraryState().part<PrintDialogState>().runner;
 }
 
 QString noPrinterMessage() {

@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/painter_canvas.h"
 #include "platform/printer_device.h"
+#include "platform/process_state.h"
 #include "preview/page_playback.h"
 #include "preview/print_dialog.h"
 #include "preview/progress_form.h"
@@ -156,11 +157,22 @@ std::unique_ptr<PrintTarget> createPrinterTarget(const PrinterProperties& proper
     return std::make_unique<PrinterTarget>(properties);
 }
 
-PrintTargetFactory& printTargetFactory() {
-    static PrintTargetFactory factory = [](const PrinterProperties& properties) {
+namespace {
+// The printing part of the library state: where jobs go (tests install
+// their own).
+struct PrintState : DefaultResetPart<PrintState> {
+    PrintTargetFactory targetFactory = [](const PrinterProperties& properties) {
         return createPrinterTarget(properties);
     };
-    return factory;
+};
+
+PrintState& printState() {
+    return libraryState().part<PrintState>();
+}
+} // namespace
+
+PrintTargetFactory& printTargetFactory() {
+    return printState().targetFactory;
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "preview/progress_form.h"
 
+#include "platform/process_state.h"
 #include "report/report.h"
 
 #include <QApplication>
@@ -13,9 +14,14 @@ namespace vx {
 
 namespace {
 
+// The progress window's part of the library state: the shared window,
+// created on first use.
+struct ProgressFormState : DefaultResetPart<ProgressFormState> {
+    std::unique_ptr<TProgressForm> form;
+};
+
 std::unique_ptr<TProgressForm>& formSlot() {
-    static std::unique_ptr<TProgressForm> form;
-    return form;
+    return libraryState().part<ProgressFormState>().form;
 }
 
 } // namespace

@@ -33,13 +33,10 @@ namespace vx {
 
 using namespace vx::preview;
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 PreviewHooks& previewHooks() {
-    static PreviewHooks hooks;
-    return hooks;
+    return libraryState().part<PreviewHooks>();
 }
 
 void TStandardPreview::computePageExtents() {

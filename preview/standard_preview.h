@@ -6,6 +6,7 @@
 // below it, a bottom row with the page box and the horizontal scroll bar,
 // and a floating page box shown in full screen.
 
+#include "platform/process_state.h"
 #include "preview/page_playback.h"
 #include "preview/preview.h"
 #include "preview/preview_geometry.h"
@@ -33,7 +34,7 @@ class TStandardPreview;
 
 // Work the printing and find modules supply; while a member is empty its
 // button (and key) does nothing beyond applying the zoom text.
-struct PreviewHooks {
+struct PreviewHooks : DefaultResetPart<PreviewHooks> {
     std::function<void(TStandardPreview&)> PrintReport;
     std::function<void(TStandardPreview&)> FindInReport;
 };

@@ -1,11 +1,19 @@
 #include "report/addin_registry.h"
 
+#include "platform/process_state.h"
+
 namespace vx {
 
 namespace {
+// The add-in registry's part of the library state (AddInObjects). Add-ins
+// register at module initialisation, through libraryState().addInitialiser
+// so that a reset registers them again.
+struct AddInRegistry : DefaultResetPart<AddInRegistry> {
+    std::vector<TvxAddInObjectInfo> rows;
+};
+
 std::vector<TvxAddInObjectInfo>& registry() {
-    static std::vector<TvxAddInObjectInfo> rows;
-    return rows;
+    return libraryState().part<AddInRegistry>().rows;
 }
 } // namespace
 
@@ -33,14 +41,12 @@ const TvxAddInObjectInfo* FindAddInObject(const QString& className) {
     return nullptr;
 }
 
-std::vector<TvxAddInObjectInfo> takeAddInObjectsForTest() {
-    std::vector<TvxAddInObjectInfo> saved;
-    saved.swap(registry());
-    return saved;
+EmptyAddInRegistryGuard::EmptyAddInRegistryGuard() {
+    saved_.swap(registry());
 }
 
-void restoreAddInObjectsForTest(std::vector<TvxAddInObjectInfo> rows) {
-    registry() = std::move(rows);
+EmptyAddInRegistryGuard::~EmptyAddInRegistryGuard() {
+    registry() = std::move(saved_);
 }
 
 } // namespace vx

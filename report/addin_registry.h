@@ -41,8 +41,17 @@ bool RegisterAddInObject(const QString& className, ObjectFactory create, const Q
 const std::vector<TvxAddInObjectInfo>& AddInObjects();
 const TvxAddInObjectInfo* FindAddInObject(const QString& className);
 
-// Tests only: empties the registry, or puts back a saved copy.
-std::vector<TvxAddInObjectInfo> takeAddInObjectsForTest();
-void restoreAddInObjectsForTest(std::vector<TvxAddInObjectInfo> rows);
+// Tests: the registry is empty for as long as the guard lives; the rows
+// registered before come back when it ends.
+class EmptyAddInRegistryGuard {
+public:
+    EmptyAddInRegistryGuard();
+    ~EmptyAddInRegistryGuard();
+    EmptyAddInRegistryGuard(const EmptyAddInRegistryGuard&) = delete;
+    EmptyAddInRegistryGuard& operator=(const EmptyAddInRegistryGuard&) = delete;
+
+private:
+    std::vector<TvxAddInObjectInfo> saved_;
+};
 
 } // namespace vx

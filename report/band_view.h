@@ -21,6 +21,12 @@ enum : uint16_t {
 // read as off).
 bool bandOptionApplies(int bandType, uint16_t option);
 
+// Fills a rectangle with the designer's 8 x 8 checker: pixel (x, y) white
+// when x + y is even, silver when it is odd.
+void FillChecker(Canvas& canvas, const EdgeRect& rect);
+
+class TvxPage;
+
 class TvxBandView : public TvxView {
 public:
     explicit TvxBandView(TvxReport* report);
@@ -41,7 +47,12 @@ public:
     bool SplitAllowed() const { return option(bfSplitAllowed); }
     bool FillList() const { return option(bfFillList); }
 
+    // The caption tab above a horizontal band, left of a vertical one.
+    QRect CaptionTab() const;
+
 private:
+    const TvxPage* OwnerPage() const;
+    void DrawCaptionTab(Canvas& canvas) const;
     bool option(uint16_t bit) const { return (Flags & bit) && bandOptionApplies(BandType(), bit); }
 };
 

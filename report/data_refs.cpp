@@ -10,6 +10,12 @@
 #include "report/values.h"
 #include "report/view.h"
 
+#include <QHash>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace vx {
 
 const char* const kInvalidCastMessage = "Conversione di tipo non valida.";
@@ -19,10 +25,11 @@ namespace {
 // Component names on a module are cut where the stored short strings end.
 constexpr int kNameMax = 255;
 
-PageDataSetLookup& pageLookup() {
-    static PageDataSetLookup lookup;
-    return lookup;
-}
+// The data references' part of the library state: the engine's lookup of
+// the dataset a page's band is bound to.
+struct PageLookupState : DefaultResetPart<PageLookupState> {
+    PageDataSetLookup lookup;
+};
 
 Component* reportOwner() {
     return CurrentReport ? CurrentReport->owner() : nullptr;
@@ -47,7 +54,67 @@ Field* fieldOf(DataSet* ds, const QString& name) {
     return ds ? ds->findField(name) : nullptr;
 }
 
+// Names of the form module.dataset.field do not depend on the current
+// report, and a preparation looks the same few up for every record: the
+// fields found are kept. Field objects live as long as their dataset, so the
+// cache forgets everything when a dataset it holds goes away, and whenever
+// ClearFieldNameCache is called (a preparation starts and ends).
+class FieldNameCache {
+public:
+    ~FieldNameCache() { clear(); }
+
+    bool find(const QString& name, DataSet*& dataSet, Field*& field) const {
+        const auto it = entries_.constFind(name);
+        if (it == entries_.constEnd())
+            return false;
+        dataSet = it->dataSet;
+        field = it->field;
+        return true;
+    }
+    void add(const QString& name, DataSet* dataSet, Field* field) {
+        if (entries_.size() >= kMaxEntries)
+            clear();
+        const bool watched = std::any_of(listeners_.begin(), listeners_.end(),
+                                         [dataSet](const auto& l) { return l.first == dataSet; });
+        if (!watched)
+            listeners_.emplace_back(dataSet,
+                                    dataSet->addListener([this](DataSet* ds, DataSetEvent e) {
+                                        if (e == DataSetEvent::Destroyed)
+                                            clear(ds);
+                                    }));
+        entries_.insert(name, Entry{dataSet, field});
+    }
+    // Forgets every name; `dying` is a dataset being destroyed, whose
+    // listeners go with it.
+    void clear(DataSet* dying = nullptr) {
+        entries_.clear();
+        for (const auto& [ds, id] : listeners_)
+            if (ds != dying)
+                ds->removeListener(id);
+        listeners_.clear();
+    }
+
+private:
+    // A template names a few dozen fields; a bound keeps hostile input small.
+    static constexpr qsizetype kMaxEntries = 4096;
+    struct Entry {
+        DataSet* dataSet;
+        Field* field;
+    };
+    QHash<QString, Entry> entries_;
+    std::vector<std::pair<DataSet*, int>> listeners_;
+};
+
+FieldNameCache& fieldNameCache() {
+    static FieldNameCache cache;
+    return cache;
+}
+
 } // namespace
+
+void ClearFieldNameCache() {
+    fieldNameCache().clear();
+}
 
 void StripQuotes(QString& text) {
     if (text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
@@ -93,6 +160,8 @@ void FindDataSetField(const QString& name, DataSet*& dataSet, Field*& field) {
         }
         return;
     }
+    if (fieldNameCache().find(name, dataSet, field))
+        return;
     const QString a = name.left(dot);
     QString r = name.mid(dot + 1).left(kNameMax);
     const qsizetype dot2 = r.indexOf(QLatin1Char('.'));
@@ -105,6 +174,8 @@ void FindDataSetField(const QString& name, DataSet*& dataSet, Field*& field) {
         StripQuotes(fieldName);
         dataSet = dynamic_cast<DataSet*>(module->findComponent(r.left(dot2)));
         field = fieldOf(dataSet, fieldName);
+        if (field)
+            fieldNameCache().add(name, dataSet, field);
         return;
     }
     // dataset.field, or module.dataset
@@ -129,8 +200,12 @@ int DataBandForParent(int parentBandType) {
     return 5;
 }
 
+PageDataSetLookup& pageDataSetLookup() {
+    return libraryState().part<PageLookupState>().lookup;
+}
+
 void SetPageDataSetLookup(PageDataSetLookup lookup) {
-    pageLookup() = std::move(lookup);
+    pageDataSetLookup() = std::move(lookup);
 }
 
 TvxDataset* TemplatePageDataSet(TvxPage* page, int bandType) {
@@ -160,8 +235,8 @@ void FindFieldForName(const QString& name, DataSet*& dataSet, Field*& field) {
     if (CurrentPage && CurrentView) {
         const int bandType = DataBandForParent(CurrentView->ParentBandType);
         if (bandType >= 0) {
-            TvxDataset* bound = pageLookup() ? pageLookup()(CurrentPage, bandType)
-                                             : TemplatePageDataSet(CurrentPage, bandType);
+            TvxDataset* bound = pageDataSetLookup() ? pageDataSetLookup()(CurrentPage, bandType)
+                                                    : TemplatePageDataSet(CurrentPage, bandType);
             if (auto* db = dynamic_cast<TvxDBDataSet*>(bound))
                 dataSet = db->dataSetRef();
         }

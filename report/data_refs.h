@@ -45,6 +45,12 @@ extern const char* const kInvalidCastMessage;
 void FindDataSetField(const QString& name, DataSet*& dataSet, Field*& field);
 void FindFieldForName(const QString& name, DataSet*& dataSet, Field*& field);
 
+// Fields named as module.dataset.field are kept once found (a preparation
+// reads the same names for every record); this forgets them. The engine
+// calls it when a preparation starts and ends; the cache also empties itself
+// when a dataset it holds is destroyed.
+void ClearFieldNameCache();
+
 // Binds every variable of kind 1 to its dataset and field (see values.h),
 // and sets the report's HasBlobValues. Records a preparation error and stops
 // at the first dataset or field that cannot be found; a closed dataset is
@@ -57,6 +63,8 @@ void BindValues(TvxReport* report);
 // one, TemplatePageDataSet answers.
 using PageDataSetLookup = std::function<TvxDataset*(TvxPage* page, int bandType)>;
 void SetPageDataSetLookup(PageDataSetLookup lookup);
+// The installed lookup (tests replace it with ScopedOverride).
+PageDataSetLookup& pageDataSetLookup();
 
 // The dataset named by the first band object of that band type on the page:
 // a report dataset among the components of the report's owner, else the

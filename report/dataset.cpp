@@ -33,12 +33,17 @@ bool defaultFilter(const QString& expression) {
     return !CompareVariants(ExprOp::Equal, v, Variant(0));
 }
 
-FilterEvaluator& filterEvaluator() {
-    static FilterEvaluator evaluator = defaultFilter;
-    return evaluator;
-}
+// The datasets' part of the library state: how a filter expression is
+// evaluated (tests install their own).
+struct DataSetFilterState : DefaultResetPart<DataSetFilterState> {
+    FilterEvaluator evaluator = defaultFilter;
+};
 
 } // namespace
+
+FilterEvaluator& filterEvaluator() {
+    return libraryState().part<DataSetFilterState>().evaluator;
+}
 
 void SetFilterEvaluator(FilterEvaluator evaluator) {
     filterEvaluator() = evaluator ? std::move(evaluator) : FilterEvaluator(defaultFilter);
@@ -56,8 +61,9 @@ TvxDataset::TvxDataset(Component* owner) : Component(owner) {
 }
 
 TvxDataset::~TvxDataset() {
-    if (CurrentReport)
-        CurrentReport->DataSets.Remove(this);
+    const std::vector<TvxDataSetList*> lists = lists_;
+    for (TvxDataSetList* list : lists)
+        list->Forget(this);
 }
 
 void TvxDataset::First() {
@@ -207,7 +213,11 @@ void TvxDBDataSet::Prior() {
     EndMarked = false;
     if (RangeEnd == reCurrent && dataSet_ && dataSet_->recNo() == StartRecNo)
         EndMarked = true;
-    if (dataSet_)
+    // A database cursor that ran off the end still stands on the last row:
+    // that row is the record before the end (a footer printed after the last
+    // record must show it, not the one before it). The filter then steps
+    // back from there to the last record that passes.
+    if (dataSet_ && !dataSet_->eof())
         dataSet_->prior();
     SkipFiltered(SkipDirection::Backward);
     TvxDataset::Prior();

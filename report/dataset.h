@@ -20,8 +20,8 @@
 //     vxOrders.SetDataSet(&orders);   // detail data band's dataset
 //
 // A dataset created without owner names itself "N" followed by a number unique
-// to the instance. A dataset being destroyed while there is a current report
-// takes itself off that report's DataSets list.
+// to the instance. A dataset being destroyed takes itself off every report's
+// DataSets list that holds it, whichever report is current.
 
 #include "platform/component.h"
 
@@ -29,10 +29,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace vx {
 
 class DataSet;
+class TvxDataSetList;
 class TvxReport;
 
 enum TRangeBegin : uint8_t { rbFirst = 0, rbCurrent = 1 };
@@ -88,6 +90,10 @@ public:
     QString Name() const { return name(); }
     void SetName(const QString& n) { setName(n); }
     Component* Owner() const { return owner(); }
+
+private:
+    friend class TvxDataSetList;
+    std::vector<TvxDataSetList*> lists_; // the lists holding this dataset
 };
 
 class TvxUserDataset : public TvxDataset {
@@ -152,5 +158,8 @@ bool IsLastRecord(TvxDataset* dataset);
 using FilterEvaluator = std::function<bool(const QString& expression)>;
 void SetFilterEvaluator(FilterEvaluator evaluator);
 const FilterEvaluator& GetFilterEvaluator();
+// The installed evaluator, the default at start (tests replace it with
+// ScopedOverride).
+FilterEvaluator& filterEvaluator();
 
 } // namespace vx

@@ -6,6 +6,7 @@
 #include "platform/emf/recording_canvas.h"
 #include "platform/errors.h"
 #include "platform/printer_device.h"
+#include "report/library_state.h"
 #include "report/page.h"
 #include "report/stream_helpers.h"
 
@@ -19,7 +20,7 @@
 
 namespace vx {
 
-Canvas* OutputCanvas = nullptr;
+Canvas*& OutputCanvas = modelState().OutputCanvas;
 
 // Printer access: defaults in prepared_file.cpp (they need the printer
 // settings).
@@ -95,8 +96,7 @@ PreparedPageInfo::PreparedPageInfo(PreparedPageInfo&&) noexcept = default;
 PreparedPageInfo& PreparedPageInfo::operator=(PreparedPageInfo&&) noexcept = default;
 
 PreparedPrinterAccess& preparedPrinterAccess() {
-    static PreparedPrinterAccess access;
-    return access;
+    return libraryState().part<PreparedPrinterAccess>();
 }
 
 QString preparedReadError(const QString& sourceName, int pageNumber) {

@@ -13,6 +13,7 @@
 // Page metrics are not stored: loading asks the printer settings for them.
 
 #include "platform/emf/emf_reader.h"
+#include "platform/process_state.h"
 #include "report/page_metrics.h"
 
 #include <QByteArray>
@@ -36,7 +37,7 @@ class RecordingCanvas;
 
 // The canvas the engine draws the current output page on (the open page's
 // PictureCanvas); nullptr when no page is open.
-extern Canvas* OutputCanvas;
+extern Canvas*& OutputCanvas;
 
 // The paper and zoom of the template page a prepared page is made from.
 struct PreparedPageSetup {
@@ -73,7 +74,7 @@ struct PreparedPageInfo {
 
 // Where the stream's pages get their metrics and printer (the process-wide
 // printer settings by default; tests install their own).
-struct PreparedPrinterAccess {
+struct PreparedPrinterAccess : DefaultResetPart<PreparedPrinterAccess> {
     // Name of the selected printer, written into the stream.
     std::function<QString()> SelectedPrinterName;
     // SelectStoredPrinter(report, name).

@@ -3,40 +3,38 @@
 
 namespace vx {
 
-double PrintDate = 0;
-double PrintTime = 0;
-int32_t TotalPages = 0;
-int32_t OutputPageIndex = 0;
-TvxReport* PreparingReport = nullptr;
-std::vector<int32_t> CollateOrder;
-Variant CurrentValue = Variant::null();
-Field* CurrentField = nullptr;
-TvxBand* AggregateBand = nullptr;
-int32_t SplitRoom = 0;
+EngineState& engineState() {
+    return libraryState().part<EngineState>();
+}
 
 EngineHooks& engineHooks() {
-    static EngineHooks hooks;
-    return hooks;
+    return engineState().Hooks;
 }
+
+double& PrintDate = engineState().PrintDate;
+double& PrintTime = engineState().PrintTime;
+int32_t& TotalPages = engineState().TotalPages;
+int32_t& OutputPageIndex = engineState().OutputPageIndex;
+TvxReport*& PreparingReport = engineState().PreparingReport;
+std::vector<int32_t>& CollateOrder = engineState().CollateOrder;
+Variant& CurrentValue = engineState().CurrentValue;
+Field*& CurrentField = engineState().CurrentField;
+TvxBand*& AggregateBand = engineState().AggregateBand;
+int32_t& SplitRoom = engineState().SplitRoom;
 
 namespace {
 // Module initialisation, here because every program that prepares reports
 // links these counters: new reports answer names through the report
 // resolver and text objects expand through ExpandValue.
-const bool resolutionInstalled = (InstallNameResolution(), true);
+const bool resolutionInstalled =
+    (libraryState().addInitialiser(QStringLiteral("name resolution"), InstallNameResolution), true);
 } // namespace
 
 void resetEngineCounters() {
-    PrintDate = 0;
-    PrintTime = 0;
-    TotalPages = 0;
-    OutputPageIndex = 0;
-    PreparingReport = nullptr;
-    CollateOrder.clear();
-    CurrentValue = Variant::null();
-    CurrentField = nullptr;
-    AggregateBand = nullptr;
-    SplitRoom = 0;
+    EngineState& state = engineState();
+    EngineHooks hooks = std::move(state.Hooks);
+    state = EngineState();
+    state.Hooks = std::move(hooks);
 }
 
 } // namespace vx

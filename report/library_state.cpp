@@ -4,16 +4,20 @@
 
 namespace vx {
 
-TvxReport* CurrentReport = nullptr;
-TvxPage* CurrentPage = nullptr;
-TvxBand* CurrentBand = nullptr;
-TvxView* CurrentView = nullptr;
-int CurrentPageNo = 0;
-bool PrintMode = false;
-bool SilentPass = false;
-bool ErrorRaised = false;
-QString ErrorText;
-int FileVersion = kCurrentFileVersion;
+ModelState& modelState() {
+    return libraryState().part<ModelState>();
+}
+
+TvxReport*& CurrentReport = modelState().CurrentReport;
+TvxPage*& CurrentPage = modelState().CurrentPage;
+TvxBand*& CurrentBand = modelState().CurrentBand;
+TvxView*& CurrentView = modelState().CurrentView;
+int& CurrentPageNo = modelState().CurrentPageNo;
+bool& PrintMode = modelState().PrintMode;
+bool& SilentPass = modelState().SilentPass;
+bool& ErrorRaised = modelState().ErrorRaised;
+QString& ErrorText = modelState().ErrorText;
+int& FileVersion = modelState().FileVersion;
 
 // "Instestazione pagina" is the text the library has always shown.
 const std::array<QString, kBandTypeCount> BandNames = {
@@ -55,22 +59,8 @@ QString bandName(int bandType) {
     return BandNames[size_t(bandType)];
 }
 
-void resetLibraryState() {
-    CurrentReport = nullptr;
-    CurrentPage = nullptr;
-    CurrentBand = nullptr;
-    CurrentView = nullptr;
-    CurrentPageNo = 0;
-    PrintMode = false;
-    SilentPass = false;
-    ErrorRaised = false;
-    ErrorText.clear();
-    FileVersion = kCurrentFileVersion;
-}
-
 ReportHooks& reportHooks() {
-    static ReportHooks hooks;
-    return hooks;
+    return libraryState().part<ReportHooks>();
 }
 
 } // namespace vx

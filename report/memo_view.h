@@ -3,6 +3,7 @@
 // Text objects: TvxCustomMemoView (base of every text class, with the state
 // the engine drives) and TvxMemoView (the plain text object).
 
+#include "report/text_layout.h"
 #include "report/view.h"
 
 namespace vx {
@@ -29,6 +30,15 @@ enum : uint16_t {
     fsUnderline = 4,
 };
 
+// Stored font sizes are limited to this range of points when the font is
+// prepared: a size of 0 or below would give a line step of 2 pixels or less
+// (lines drawn over each other), and beyond 10000 points no line fits any
+// page; both come only from damaged templates.
+inline constexpr int kMinFontPoints = 1;
+inline constexpr int kMaxFontPoints = 10000;
+// Resolution of the screen the library lays out for (logical pixels per inch).
+inline constexpr int kScreenPixelsPerInch = 96;
+
 // The text font of a text object: face, size in points, style bits, colour.
 struct MemoFont {
     QString Name = QStringLiteral("Arial");
@@ -36,8 +46,9 @@ struct MemoFont {
     uint16_t Style = 0;
     Color FontColor = kBlack;
     bool operator==(const MemoFont&) const = default;
-    // The logical font at `pixelsPerInch` (height = -round(size * ppi / 72)).
-    FontSpec toFontSpec(int pixelsPerInch = 96) const;
+    // The logical font at `pixelsPerInch` (height = -round(size * ppi / 72),
+    // the size limited to kMinFontPoints..kMaxFontPoints).
+    FontSpec toFontSpec(int pixelsPerInch = kScreenPixelsPerInch) const;
 };
 
 class TvxCustomMemoView : public TvxView {
@@ -48,27 +59,25 @@ public:
     virtual int32_t GetLineHeight() const { return LineHeight; }
     virtual void ExpandText() = 0;
 
-    uint8_t DrawMode = dmDraw;
-    int32_t LinesDone = 0;
-    int32_t LineHeight = 0;
-    int32_t ContentHeight = 0;
-    uint8_t HasLineBreaks = 0;
+    // Run-time state driven by the engine.
+    uint8_t DrawMode = dmDraw; // dmDraw, dmMeasure, dmDrawMeasured, dmContinue
+    int32_t LinesDone = 0;     // laid-out lines printed by earlier parts of a split text
+    int32_t LineHeight = 0;    // line step found by the last horizontal layout
+    int32_t ContentHeight = 0; // height still to print (classes that compute it)
+    uint8_t HasLineBreaks = 0; // an inserted value held CR LF; cleared per page
 
     bool Stretched() const { return Flags & mfStretched; }
     bool WordWrap() const { return Flags & mfWordWrap; }
     bool AutoWidth() const { return Flags & mfAutoWidth; }
 };
 
-// Height of the text found by the last layout of a text object.
-extern int32_t MeasuredTextHeight;
-// The running band height that measuring (draw mode 1) raises; the engine
-// sets it before measuring a band.
-extern int32_t MeasuredBandHeight;
-
-// Wraps one line into pieces no wider than `width` (positions and break
-// rules of the text object); `measure` gives the width of a piece.
-QStringList WrapLine(const QString& text, int width,
-                     const std::function<int(const QString&)>& measure);
+// Height of the text found by the last layout of a text object (0 at the
+// start of every draw of one).
+extern int32_t& MeasuredTextHeight;
+// The running band height that measuring (draw mode 1) raises to at least
+// Top + MeasuredTextHeight + 2 for a stretched text; the engine sets it
+// before measuring a band.
+extern int32_t& MeasuredBandHeight;
 
 class TvxMemoView : public TvxCustomMemoView {
 public:
@@ -102,6 +111,28 @@ public:
     QString HighlightCondition;
     bool HighlightOn = false;
     MemoFont Font;
+
+protected:
+    // The pieces of Draw, for the text classes derived from this one.
+    // Prepares the canvas: clear brush, the font (scaled for a report of
+    // another resolution, turned for turned text), its colour; returns the
+    // line step (2 - font height).
+    int PrepareFont(Canvas& canvas) const;
+    // Lays ExpandedLines out (line breaks, automatic width, wrapping), sets
+    // MeasuredTextHeight, LineHeight and a stretched object's size.
+    void LayoutText(Canvas& canvas, int step);
+    // Draws the laid-out lines with their alignment inside the clip
+    // rectangle; horizontal text stops at the first line that does not fit
+    // and records it in LinesDone.
+    void DrawText(Canvas& canvas, int step);
+    // Background and frame; an empty stretched cell grows with its band.
+    void DrawEmptyCell();
+
+private:
+    bool ApplyHighlight();
+    int32_t TextHeightToAlign(int step) const;
+    void DrawHorizontalLines(Canvas& canvas, int step, const EdgeRect& clip);
+    void DrawTurnedLines(Canvas& canvas, int step, const EdgeRect& clip);
 };
 
 } // namespace vx

@@ -171,7 +171,7 @@ void resolvePlain(const QString& name, Variant& value) {
         if (!value.isEmpty())
             return;
     }
-    if (name.toUpper() == QLatin1String("PI")) {
+    if (name.compare(QLatin1String("PI"), Qt::CaseInsensitive) == 0) {
         value = Variant(kPi);
         return;
     }

@@ -41,6 +41,16 @@ void TvxPages::Delete(int index) {
         list_.erase(list_.begin() + index);
 }
 
+void TvxPages::TakePages(TvxPages& other) {
+    for (auto& page : other.list_) {
+        page->Report = report_;
+        for (const auto& view : page->Objects)
+            view->Report = report_;
+        list_.push_back(std::move(page));
+    }
+    other.list_.clear();
+}
+
 int TvxPages::IndexOf(const TvxPage* page) const {
     for (size_t i = 0; i < list_.size(); ++i)
         if (list_[i].get() == page)

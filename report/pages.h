@@ -27,6 +27,9 @@ public:
     TvxPage& Add();
     void Delete(int index);
     int IndexOf(const TvxPage* page) const;
+    // Appends the pages of `other` (which is left empty); they and their
+    // objects belong to this list's report from then on.
+    void TakePages(TvxPages& other);
 
     // The pages stream: header words, printer, tagged page / object /
     // variables records. Reading throws VxError (or VxAbort from the object

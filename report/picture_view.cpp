@@ -1,109 +1,32 @@
 #include "report/picture_view.h"
 
-#include "report/value_expansion.h"
+#include "report/picture_length.h"
 
 #include "platform/errors.h"
+#include "platform/fonts.h"
 #include "report/library_state.h"
 #include "report/report.h"
 #include "report/template_messages.h"
+#include "report/text_layout.h"
+#include "report/value_expansion.h"
 
-#include <QBuffer>
-
+#include <algorithm>
 #include <cmath>
 
 namespace vx {
 
-namespace {
-MetafileDrawer& metafileDrawer() {
-    static MetafileDrawer drawer;
-    return drawer;
-}
-
-uint16_t word(const QByteArray& b, qsizetype at) {
-    if (at + 2 > b.size())
-        return 0xFFFF; // matches no signature
-    return uint16_t(uint8_t(b[at]) | (uint8_t(b[at + 1]) << 8));
-}
-
-int32_t int32At(const QByteArray& b, qsizetype at) {
-    if (at + 4 > b.size())
-        return 0;
-    return int32_t(uint32_t(uint8_t(b[at])) | (uint32_t(uint8_t(b[at + 1])) << 8) |
-                   (uint32_t(uint8_t(b[at + 2])) << 16) | (uint32_t(uint8_t(b[at + 3])) << 24));
-}
-} // namespace
-
-void SetMetafileDrawer(MetafileDrawer drawer) {
-    metafileDrawer() = std::move(drawer);
-}
-
-QSize PictureHolder::size() const {
-    if (isEmpty())
-        return QSize();
-    if (kind == Metafile) {
-        // EMF header: bounds (inclusive) at offset 8.
-        const int64_t w = int64_t(int32At(data, 16)) - int32At(data, 8) + 1;
-        const int64_t h = int64_t(int32At(data, 20)) - int32At(data, 12) + 1;
-        if (w <= 0 || h <= 0 || w > INT32_MAX || h > INT32_MAX)
-            return QSize();
-        return QSize(int(w), int(h));
-    }
-    return toImage().size();
-}
-
-QImage PictureHolder::toImage() const {
-    if (isEmpty() || kind == Metafile)
-        return QImage();
-    return QImage::fromData(data, kind == Bitmap ? "BMP" : "ICO");
-}
-
-PictureHolder PictureHolder::fromImage(const QImage& image) {
-    PictureHolder p;
-    if (image.isNull())
-        return p;
-    QBuffer buffer(&p.data);
-    buffer.open(QIODevice::WriteOnly);
-    if (image.save(&buffer, "BMP"))
-        p.kind = Bitmap;
-    else
-        p.data.clear();
-    return p;
-}
-
-PictureHolder pictureFromBlob(const QByteArray& blob) {
-    const uint16_t w0 = word(blob, 0), w1 = word(blob, 2), w4 = word(blob, 8), w5 = word(blob, 10);
-    constexpr uint16_t kBM = 19778;
-    PictureHolder p;
-    qsizetype offset = 0;
-    if (w0 == kBM || w4 == kBM) {
-        p.kind = PictureHolder::Bitmap;
-        offset = w4 == kBM ? 8 : 0;
-    } else if ((w0 == 0 && w1 == 1) || (w4 == 0 && w5 == 1)) {
-        p.kind = PictureHolder::Icon;
-        offset = (w4 == 0 && w5 == 1) ? 8 : 0;
-    } else if (w0 == 0 || w0 == 1 || (w0 == 52695 && w1 == 39622)) {
-        p.kind = PictureHolder::Metafile;
-    } else if (w4 == 0 || w4 == 1 || (w4 == 52695 && w5 == 39622)) {
-        p.kind = PictureHolder::Metafile;
-        offset = 8;
-    } else {
-        throw VxError(QStringLiteral("Formato immagine sconosciuto."));
-    }
-    p.data = blob.mid(offset);
-    return p;
-}
-
 TvxCustomPictureView::TvxCustomPictureView(TvxReport* report) : TvxView(report) {}
 
 void TvxCustomPictureView::AddMenuItems(std::vector<MenuItem>& menu) {
-    auto toggle = [this](uint16_t bit) { return [this, bit] { Flags ^= bit; }; };
+    auto isPicture = [](const TvxView& v) {
+        return dynamic_cast<const TvxCustomPictureView*>(&v) != nullptr;
+    };
     menu.push_back({QStringLiteral("-"), false, {}});
+    menu.push_back(FlagMenuItem(*this, QStringLiteral("Adattato"), pfStretchPicture, isPicture));
     menu.push_back(
-        {QStringLiteral("Adattato"), bool(Flags & pfStretchPicture), toggle(pfStretchPicture)});
-    menu.push_back({QStringLiteral("Centra immagine"), bool(Flags & pfCenterPicture),
-                    toggle(pfCenterPicture)});
-    menu.push_back({QStringLiteral("Mantieni le proporzioni"), bool(Flags & pfKeepAspect),
-                    toggle(pfKeepAspect)});
+        FlagMenuItem(*this, QStringLiteral("Centra immagine"), pfCenterPicture, isPicture));
+    menu.push_back(
+        FlagMenuItem(*this, QStringLiteral("Mantieni le proporzioni"), pfKeepAspect, isPicture));
 }
 
 TvxPictureView::TvxPictureView(TvxReport* report) : TvxCustomPictureView(report) {
@@ -130,8 +53,14 @@ void TvxPictureView::LoadFromStream(ByteReader& in) {
         throw VxError(streamReadErrorMessage());
     Picture.clear();
     if (kind != PictureHolder::None) {
+        // The picture is what its own header says, checked; bytes after it
+        // up to the end offset are skipped, not kept as part of it.
+        const QByteArray bytes = in.bytes(size_t(end) - in.pos());
+        const qsizetype length = storedPictureLength(kind, bytes);
+        if (length <= 0)
+            throw VxError(streamReadErrorMessage());
         Picture.kind = PictureHolder::Kind(kind);
-        Picture.data = in.bytes(size_t(end) - in.pos());
+        Picture.data = bytes.left(length);
     }
     in.seek(size_t(end));
 }
@@ -155,32 +84,37 @@ void TvxPictureView::LoadFromField(const QVariant& value) {
     LoadedFromField = 1;
 }
 
-EdgeRect TvxPictureView::PictureRect(int pw, int ph) const {
-    const EdgeRect r = DrawRect;
-    const bool center = Flags & pfCenterPicture;
-    if (Flags & pfStretchPicture) {
+EdgeRect PictureRect(const EdgeRect& r, int32_t width, int32_t height, uint16_t flags, int pw,
+                     int ph) {
+    const bool center = flags & pfCenterPicture;
+    const int64_t rw = int64_t(r.Right) - r.Left, rh = int64_t(r.Bottom) - r.Top;
+    auto moved = [](const EdgeRect& p, int64_t dx, int64_t dy) {
+        return EdgeRect{saturate32(p.Left + dx), saturate32(p.Top + dy), saturate32(p.Right + dx),
+                        saturate32(p.Bottom + dy)};
+    };
+    if (flags & pfStretchPicture) {
         EdgeRect p = r;
-        if ((Flags & pfKeepAspect) && pw > 0 && ph > 0) {
-            const double kx = double(Width) / pw;
-            const double ky = double(Height) / ph;
-            if (kx >= ky)
-                p.Right = r.Left + int32_t(std::nearbyint(pw * ky));
-            else
-                p.Bottom = r.Top + int32_t(std::nearbyint(ph * kx));
-            if (center) {
-                const int32_t dx = ((r.Right - r.Left) - (p.Right - p.Left)) / 2;
-                const int32_t dy = ((r.Bottom - r.Top) - (p.Bottom - p.Top)) / 2;
-                p = {p.Left + dx, p.Top + dy, p.Right + dx, p.Bottom + dy};
-            }
-        }
-        return p;
+        if (!(flags & pfKeepAspect) || pw <= 0 || ph <= 0)
+            return p;
+        const double kx = double(width) / pw;
+        const double ky = double(height) / ph;
+        auto scaled = [](double v) { return int64_t(std::nearbyint(std::clamp(v, -4e9, 4e9))); };
+        if (kx >= ky)
+            p.Right = saturate32(r.Left + scaled(pw * ky));
+        else
+            p.Bottom = saturate32(r.Top + scaled(ph * kx));
+        if (!center)
+            return p;
+        return moved(p, (rw - (int64_t(p.Right) - p.Left)) / 2,
+                     (rh - (int64_t(p.Bottom) - p.Top)) / 2);
     }
-    int32_t x = r.Left, y = r.Top;
-    if (center) {
-        x += ((r.Right - r.Left) - pw) / 2;
-        y += ((r.Bottom - r.Top) - ph) / 2;
-    }
-    return {x, y, x + pw, y + ph};
+    const EdgeRect own{r.Left, r.Top, saturate32(int64_t(r.Left) + pw),
+                       saturate32(int64_t(r.Top) + ph)};
+    return center ? moved(own, (rw - pw) / 2, (rh - ph) / 2) : own;
+}
+
+EdgeRect TvxPictureView::PictureRect(int pw, int ph) const {
+    return vx::PictureRect(DrawRect, Width, Height, Flags, pw, ph);
 }
 
 void TvxPictureView::Draw(Canvas& c) {
@@ -190,42 +124,49 @@ void TvxPictureView::Draw(Canvas& c) {
     const PictureHolder* picture = &Picture;
     if (PrintMode && Report && Report->HasBlobValues) {
         LoadedFromField = 0;
-        FillFromField(Report, Lines, this);
+        const QStringList lines = Lines;
+        FillFromField(Report, lines, this);
         if (LoadedFromField)
             picture = &FieldPicture;
     }
     ComputeDrawRect();
     FillBackground();
-    if (!picture->isEmpty() && !SilentPass) {
-        const QSize size = picture->size();
-        const EdgeRect p = PictureRect(size.width(), size.height());
-        const bool stretch = Flags & pfStretchPicture;
-        int level = 0;
-        if (!stretch) {
-            level = c.saveState();
-            c.intersectClipRect(rectFromEdges(Left, Top, Left + Width + 1, Top + Height + 1));
-        }
-        if (picture->kind == PictureHolder::Metafile) {
-            if (metafileDrawer())
-                metafileDrawer()(c, p.toQRect(), picture->data);
-        } else {
-            c.drawImage(p.toQRect(), picture->toImage());
-        }
-        if (!stretch)
-            c.restoreState(level);
-    } else if (picture->isEmpty() && !PrintMode) {
-        FontSpec font;
-        font.face = QStringLiteral("Arial");
-        font.height = -11; // 8 points at 96 pixels per inch
-        c.setFont(font);
-        c.setTextColor(kBlack);
-        c.setBackgroundMode(BackgroundMode::Transparent);
-        c.textOut(Left + 2, Top + 2, QStringLiteral("[Immagine]"), TextOutOption::Clipped,
-                  DrawRect.toQRect());
+    if (!picture->isEmpty()) {
+        if (!SilentPass)
+            DrawPicture(c, *picture);
+    } else if (!PrintMode) {
+        DrawPlaceholder(c);
     }
     DrawFrameLines();
     if (!PrintMode && Visible == 0)
         DrawInvisibleCross();
+}
+
+void TvxPictureView::DrawPicture(Canvas& c, const PictureHolder& picture) {
+    const QSize size = picture.size();
+    const EdgeRect p = PictureRect(size.width(), size.height());
+    if (Flags & pfStretchPicture) {
+        picture.draw(c, p.toQRect());
+        return;
+    }
+    // At its own size the picture is cut at the object's bounds.
+    const int64_t L = Left, T = Top;
+    const int level = c.saveState();
+    c.intersectClipRect(
+        rectFromEdges(Left, Top, saturate32(L + Width + 1), saturate32(T + Height + 1)));
+    picture.draw(c, p.toQRect());
+    c.restoreState(level);
+}
+
+void TvxPictureView::DrawPlaceholder(Canvas& c) {
+    FontSpec font; // Arial 8 points, black
+    font.height = fontHeightForPoints(8);
+    c.setFont(font);
+    c.setTextColor(kBlack);
+    c.setBackgroundMode(BackgroundMode::Transparent);
+    c.setTextAlign(TextAlign::Left | TextAlign::Top);
+    c.textOut(saturate32(int64_t(Left) + 2), saturate32(int64_t(Top) + 2),
+              QStringLiteral("[Immagine]"), TextOutOption::Clipped, DrawRect.toQRect());
 }
 
 } // namespace vx

@@ -4,10 +4,8 @@
 // TvxPictureView, which draws a bitmap, metafile or icon stored in the
 // template or read from a blob field.
 
+#include "report/picture_data.h"
 #include "report/view.h"
-
-#include <QByteArray>
-#include <QImage>
 
 namespace vx {
 
@@ -18,37 +16,21 @@ enum : uint16_t {
     pfKeepAspect = 4,     // "Mantieni le proporzioni"
 };
 
-// A picture as stored: its kind and the bytes in the kind's own file format
-// (BMP file, enhanced metafile, ICO file).
-struct PictureHolder {
-    enum Kind : uint8_t { None = 0, Bitmap = 1, Metafile = 2, Icon = 3 };
-    Kind kind = None;
-    QByteArray data;
-
-    bool isEmpty() const { return kind == None || data.isEmpty(); }
-    void clear() { kind = None, data.clear(); }
-    // Width and height in pixels (0 when unknown or empty).
-    QSize size() const;
-    // The picture as an image (bitmaps and icons); null for metafiles.
-    QImage toImage() const;
-    static PictureHolder fromImage(const QImage& image); // stored as a BMP file
-    bool operator==(const PictureHolder&) const = default;
-};
-
-// Which picture kind a blob holds, and the offset of its data (0 or 8);
-// throws VxError "Formato immagine sconosciuto." when none matches.
-PictureHolder pictureFromBlob(const QByteArray& blob);
+// The rectangle a picture of pw x ph pixels is drawn into within the
+// drawing rectangle `r` of an object of `width` x `height`: the whole of `r`
+// when stretched; with keep aspect, with kx = width / pw and ky = height /
+// ph, the left part (kx >= ky) or the top part (kx < ky) scaled by the
+// smaller factor (rounded halves to even); unstretched, the picture's own
+// size at r's top-left corner. Centring moves it by half the free room
+// (truncating).
+EdgeRect PictureRect(const EdgeRect& r, int32_t width, int32_t height, uint16_t flags, int pw,
+                     int ph);
 
 class TvxCustomPictureView : public TvxView {
 public:
     explicit TvxCustomPictureView(TvxReport* report);
     void AddMenuItems(std::vector<MenuItem>& menu) override;
 };
-
-// Draws an enhanced metafile into a rectangle; installed by the layer that
-// plays metafiles (nothing is drawn without it).
-using MetafileDrawer = std::function<void(Canvas&, const QRect& dest, const QByteArray& emf)>;
-void SetMetafileDrawer(MetafileDrawer drawer);
 
 class TvxPictureView : public TvxCustomPictureView {
 public:
@@ -62,13 +44,17 @@ public:
     void SaveToStream(ByteWriter& stream) const override;
     void LoadFromField(const QVariant& value) override;
 
-    // The rectangle the picture is drawn into (stretch / keep aspect /
-    // centre rules); exposed for tests.
+    // The rectangle the picture is drawn into (PictureRect with this
+    // object's DrawRect, size and Flags).
     EdgeRect PictureRect(int pictureWidth, int pictureHeight) const;
 
     PictureHolder Picture;
     PictureHolder FieldPicture;
     uint8_t LoadedFromField = 0;
+
+private:
+    void DrawPicture(Canvas& canvas, const PictureHolder& picture);
+    void DrawPlaceholder(Canvas& canvas);
 };
 
 } // namespace vx

@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/message_box.h"
+#include "platform/process_state.h"
 #include "report/page.h"
 #include "report/pages.h"
 #include "report/report.h"
@@ -95,28 +96,23 @@ int32_t roundEven(double v) {
     return int32_t(std::nearbyint(v));
 }
 
-// The process-wide object. The system's printers are Qt objects that must be
-// freed while the application object still exists (its print support and
-// platform plugin go with it): whenever settings are stored while there is
-// an application object, a clean-up routine of that application frees them.
-// Whatever is still held when the process exits after the application object
-// is gone is left to the operating system instead of being destroyed.
-struct SettingsStorage {
+// The printer settings' part of the library state: the process-wide
+// object. The system's printers are Qt objects that must be freed while the
+// application object still exists (its print support and platform plugin go
+// with it): whenever settings are stored while there is an application
+// object, a clean-up routine of that application frees them. Whatever is
+// still held when the process exits after the application object is gone is
+// left to the operating system (the library state is never destroyed).
+struct SettingsStorage : LibraryStatePart {
     std::unique_ptr<TPrinterSettings> settings;
     bool cleanupQueued = false;
-    SettingsStorage() = default;
-    SettingsStorage(const SettingsStorage&) = delete;
-    SettingsStorage& operator=(const SettingsStorage&) = delete;
-    ~SettingsStorage() {
-        // Kept reachable so that leak checkers do not report it.
-        [[maybe_unused]] static TPrinterSettings* volatile keptAtExit = nullptr;
-        keptAtExit = settings.release();
-    }
+    // No settings until the next use; a clean-up routine already queued
+    // with the application stays queued.
+    void reset() override { settings.reset(); }
 };
 
 SettingsStorage& settingsStorage() {
-    static SettingsStorage storage;
-    return storage;
+    return libraryState().part<SettingsStorage>();
 }
 
 void freeSettingsWithApplication() {

@@ -4,8 +4,10 @@
 #include "platform/database.h"
 #include "platform/errors.h"
 #include "platform/message_box.h"
+#include "platform/platform_state.h"
 #include "report/band_view.h"
 #include "report/emf_pages.h"
+#include "report/engine_counters.h"
 #include "report/library_state.h"
 #include "report/name_resolver.h"
 #include "report/report_hooks.h"
@@ -17,39 +19,50 @@
 namespace vx {
 
 namespace {
-// The report whose resolver the evaluator holds: a report being destroyed
-// takes its resolver away so that no evaluation reaches a freed report.
-TvxReport* resolverReport = nullptr;
-
 // A dataset record is at least a kind byte, a name length byte and the
 // 8-byte range: a count larger than the bytes left allow is damage.
 constexpr size_t kMinDataSetRecord = 10;
 } // namespace
 
 TvxReport::TvxReport(Component* owner) : Component(owner) {
-    setClassName(QStringLiteral("TvxReport"));
-    Values = std::make_unique<TvxValues>();
-    Pages = std::make_unique<TvxPages>(this);
-    PreparedPages = std::make_unique<TvxEMFPages>(this);
-    CurrentReport = this;
+    init();
+    // Which report is current is the business of the operations that work
+    // on one (reading, preparing): creating a report does not change it.
     SetExprResolver(MakeReportResolver(this));
-    resolverReport = this;
+    modelState().ResolverReport = this;
     if (reportHooks().InstallResolver)
         reportHooks().InstallResolver(*this);
     Clear();
 }
 
+TvxReport::TvxReport(Component* owner, Scratch) : Component(owner) {
+    init();
+    Clear();
+}
+
+void TvxReport::init() {
+    setClassName(QStringLiteral("TvxReport"));
+    PixelsPerInch = screenPixelsPerInch();
+    Values = std::make_unique<TvxValues>();
+    Pages = std::make_unique<TvxPages>(this);
+    PreparedPages = std::make_unique<TvxEMFPages>(this);
+}
+
 TvxReport::~TvxReport() {
-    CurrentReport = this;
+    // Objects and datasets find their own report; the process-wide values
+    // only must not keep pointing here.
+    if (CurrentReport == this)
+        CurrentReport = nullptr;
+    if (PreparingReport == this)
+        PreparingReport = nullptr;
     Values.reset();
     Variables.clear();
     PreparedPages.reset();
     Pages.reset();
     ClearDataSets();
-    CurrentReport = nullptr;
-    if (resolverReport == this) {
+    if (modelState().ResolverReport == this) {
         SetExprResolver(nullptr);
-        resolverReport = nullptr;
+        modelState().ResolverReport = nullptr;
     }
 }
 
@@ -68,15 +81,8 @@ void TvxReport::Clear() {
 }
 
 void TvxReport::ClearDataSets() {
-    for (int n = DataSets.Count(); n > 0 && DataSets.Count() > 0; --n) {
-        TvxDataset* dataSet = DataSets.At(0).DataSet;
-        DataSets.Delete(0);
-        // A dataset without owner belongs to the template and goes with it.
-        if (dataSet && !dataSet->owner()) {
-            DataSets.Remove(dataSet);
-            std::unique_ptr<TvxDataset>(dataSet).reset();
-        }
-    }
+    // The template's own datasets go with it; those of forms only leave.
+    DataSets.Clear();
 }
 
 QString TvxReport::QualifiedName() const {
@@ -101,9 +107,10 @@ void TvxReport::CheckAutoLoad() {
         LoadFromFile(AutoLoadFile);
 }
 
-void TvxReport::Prepare() {
+bool TvxReport::Prepare() {
     if (reportHooks().Prepare)
-        reportHooks().Prepare(*this);
+        return reportHooks().Prepare(*this);
+    return true;
 }
 
 void TvxReport::PrepareAndShow() {
@@ -205,10 +212,9 @@ void TvxReport::readDataSetRecords(ByteReader& in) {
         created->RangeBegin = rangeBegin == rbCurrent ? rbCurrent : rbFirst;
         created->RangeEnd = rangeEnd <= reCount ? TRangeEnd(rangeEnd) : reLast;
         created->RangeEndCount = rangeEndCount;
-        // The list keeps datasets without owner; they are destroyed when
-        // the list is cleared. A name already listed keeps its entry.
-        if (DataSets.Add(name, created.get()))
-            created.release();
+        // The list owns the template's datasets; a name already listed keeps
+        // its entry (and the new dataset is dropped).
+        DataSets.Add(name, std::move(created));
     }
 }
 
@@ -231,18 +237,9 @@ void TvxReport::resolveOldDataSetNames() {
         }
 }
 
-void TvxReport::emptyAfterFailedLoad() {
-    showMessage(QStringLiteral("Errore"), loadFailedMessage(), MessageIcon::Error);
-    ClearDataSets();
-    Pages->Clear();
-    Pages->Add();
-}
-
-namespace {
-// Reads the pages part; any failure in it is reported and absorbed.
-template <class Read> bool readPagesAbsorbing(Read read) {
+bool TvxReport::readPagesPart(ByteReader& in) {
     try {
-        read();
+        Pages->LoadFromStream(in);
         return true;
     } catch (const VxError&) {
     } catch (const VxAbort&) {
@@ -250,10 +247,49 @@ template <class Read> bool readPagesAbsorbing(Read read) {
     }
     return false;
 }
-} // namespace
 
-void TvxReport::LoadFromStream(ByteReader& in) {
+bool TvxReport::loadTemplate(const std::function<bool(TvxReport& fresh)>& read) {
+    TvxReport fresh(nullptr, Scratch{});
+    // A stream without variables record keeps the bindings and variables.
+    QByteArray values;
+    ByteWriter valuesOut(&values);
+    Values->WriteBinaryData(valuesOut);
+    ByteReader valuesIn(values);
+    fresh.Values->ReadBinaryData(valuesIn);
+    fresh.Variables = Variables;
+    // Objects made while reading belong to the report being read.
+    CurrentReport = &fresh;
+    bool complete = false;
+    try {
+        complete = read(fresh);
+    } catch (...) {
+        CurrentReport = this;
+        throw;
+    }
     CurrentReport = this;
+    if (!complete) {
+        showMessage(QStringLiteral("Errore"), loadFailedMessage(), MessageIcon::Error);
+        return false;
+    }
+    takeTemplate(fresh);
+    return true;
+}
+
+void TvxReport::takeTemplate(TvxReport& fresh) {
+    // The old pages go first: their data bands release their datasets from
+    // this list, then the new datasets join the ones still listed.
+    Pages->Clear();
+    Pages->TakePages(*fresh.Pages);
+    DataSets.TakeAll(fresh.DataSets);
+    std::swap(Values, fresh.Values);
+    Variables = std::move(fresh.Variables);
+    PrintToCurrentPrinter = fresh.PrintToCurrentPrinter;
+    TwoPass = fresh.TwoPass;
+    Collate = fresh.Collate;
+    Repaginate = fresh.Repaginate;
+}
+
+bool TvxReport::readReportStream(ByteReader& in) {
     const uint8_t version = in.u8();
     checkStream(in);
     // A stream without version byte starts with the 16-bit
@@ -264,19 +300,19 @@ void TvxReport::LoadFromStream(ByteReader& in) {
         in.seek(0);
     } else if (version > kCurrentFileVersion) {
         FileVersion = version;
-        emptyAfterFailedLoad();
-        return;
+        return false;
     } else {
         FileVersion = version;
     }
     Pages->Clear();
     if (FileVersion >= 23)
         readDataSetRecords(in);
-    if (!readPagesAbsorbing([&] { Pages->LoadFromStream(in); })) {
-        emptyAfterFailedLoad();
-        return;
-    }
-    if (FileVersion <= 22)
+    return readPagesPart(in);
+}
+
+void TvxReport::LoadFromStream(ByteReader& in) {
+    if (loadTemplate([&](TvxReport& fresh) { return fresh.readReportStream(in); }) &&
+        FileVersion <= 22)
         resolveOldDataSetNames();
 }
 

@@ -66,7 +66,8 @@ public:
     void CheckAutoLoad();
 
     // Template streams and files. LoadFromStream absorbs errors of the pages
-    // part (box, one empty page); header and dataset errors are thrown.
+    // part (box); header and dataset errors are thrown. A load that fails
+    // either way leaves the report as it was.
     void LoadFromStream(ByteReader& stream);
     void SaveToStream(ByteWriter& stream);
     void LoadFromFile(const QString& fileName);
@@ -83,8 +84,10 @@ public:
     void LoadPreparedFile(const QString& fileName);
     void SavePreparedFile(const QString& fileName);
 
-    // Provided by the engine and the preview through reportHooks().
-    void Prepare();
+    // Provided by the engine and the preview through reportHooks(). Prepare
+    // is false only when the user cancelled a single-pass preparation; a
+    // failure sets ErrorRaised.
+    bool Prepare();
     void PrepareAndShow();
     void OpenPreview();
 
@@ -99,7 +102,7 @@ public:
     bool ShowProgress = true;
     bool ModalPreview = true;
     std::unique_ptr<TvxValues> Values;
-    int PixelsPerInch = 96;
+    int PixelsPerInch = 96; // the screen's at creation
     bool Scaled = true;
     QString ReportDir;
     QString TemplateDir;
@@ -137,10 +140,27 @@ public:
     bool Terminated = false; // set to stop a preparation
 
 private:
+    // A report that only receives a template being read: it installs no
+    // resolver and is not made current.
+    struct Scratch {};
+    TvxReport(Component* owner, Scratch);
+    void init();
+
+    // Reads a template into a fresh report with `read` and, when that
+    // completes, makes it this report's template; a read that fails leaves
+    // this report as it was. `read` throws what the caller must see and
+    // returns false for damage reported with the load error box. True when
+    // the template was taken.
+    bool loadTemplate(const std::function<bool(TvxReport& fresh)>& read);
+    // The report stream into this (fresh) report; false after the box.
+    bool readReportStream(ByteReader& stream);
+    // The pages stream into this (fresh) report; false after any failure.
+    bool readPagesPart(ByteReader& stream);
+    // Replaces this report's template with the one `fresh` read.
+    void takeTemplate(TvxReport& fresh);
     void readDataSetRecords(ByteReader& stream);
     void writeDataSetRecords(ByteWriter& stream) const;
     void resolveOldDataSetNames();
-    void emptyAfterFailedLoad();
 
     QString autoLoad_;
 };

@@ -202,19 +202,7 @@ void TvxReport::LoadTemplateFile(const QString& fileName, QStringList& descripti
         return;
     }
     in.seek(size_t(pagesOffset));
-    CurrentReport = this;
-    bool ok = true;
-    try {
-        Pages->LoadFromStream(in);
-    } catch (const VxError&) {
-        ok = false;
-    } catch (const VxAbort&) {
-        ok = false;
-    } catch (const std::exception&) {
-        ok = false;
-    }
-    if (!ok)
-        emptyAfterFailedLoad();
+    loadTemplate([&](TvxReport& fresh) { return fresh.readPagesPart(in); });
 }
 
 } // namespace vx

@@ -1,5 +1,6 @@
 #include "report/sql_connection.h"
 #include "platform/database.h"
+#include "platform/process_state.h"
 #include "report/report.h"
 
 #include <QDate>
@@ -24,9 +25,12 @@ double timeFraction(const QTime& time) {
 
 // Reports do not carry the connection themselves: it is not part of the
 // stored template. Hosts that free a report clear its entry first.
+struct SqlConnectionState : DefaultResetPart<SqlConnectionState> {
+    std::map<const TvxReport*, SqlConnection*> connections;
+};
+
 std::map<const TvxReport*, SqlConnection*>& connections() {
-    static std::map<const TvxReport*, SqlConnection*> table;
-    return table;
+    return libraryState().part<SqlConnectionState>().connections;
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "report/subreport_view.h"
 
+#include "platform/fonts.h"
 #include "report/library_state.h"
+#include "report/text_layout.h"
 
 namespace vx {
 
@@ -29,16 +31,18 @@ void TvxSubReportView::Draw(Canvas& c) {
     SetCanvas(&c);
     FrameWidth = 1;
     ComputeDrawRect();
+    const int64_t L = Left, T = Top;
     c.setPen(PenSpec{PenStyle::Solid, 1, kBlack});
     c.setBrush(BrushSpec{BrushStyle::Solid, kWhite, 0});
-    c.rectangle(rectFromEdges(Left, Top, Left + Width + 1, Top + Height + 1));
+    c.rectangle(rectFromEdges(Left, Top, saturate32(L + Width + 1), saturate32(T + Height + 1)));
     c.setBrush(BrushSpec{BrushStyle::Null, kWhite, 0});
-    FontSpec font;
-    font.height = -11; // Arial 8 points
+    FontSpec font; // Arial 8 points, black
+    font.height = fontHeightForPoints(8);
     c.setFont(font);
     c.setTextColor(kBlack);
     c.setBackgroundMode(BackgroundMode::Transparent);
-    c.textOut(Left + 2, Top + 2,
+    c.setTextAlign(TextAlign::Left | TextAlign::Top);
+    c.textOut(saturate32(L + 2), saturate32(T + 2),
               QStringLiteral("SottoReport in pagina ") + QString::number(int64_t(SubPage) + 1),
               TextOutOption::Clipped, DrawRect.toQRect());
 }

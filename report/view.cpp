@@ -223,6 +223,28 @@ void TvxView::DrawInvisibleCross() {
     line(*canvas, L + W, T, L, T + H);
 }
 
+std::vector<TvxView*> SelectedObjects(TvxView& view, bool (*applies)(const TvxView&)) {
+    std::vector<TvxView*> result{&view};
+    const TvxReport* report = view.Report;
+    if (!report || !report->Pages)
+        return result;
+    const TvxPages& pages = *report->Pages;
+    for (int p = 0; p < pages.Count(); ++p)
+        for (const auto& object : pages[p].Objects)
+            if (object.get() != &view && object->Selected && applies(*object))
+                result.push_back(object.get());
+    return result;
+}
+
+MenuItem FlagMenuItem(TvxView& view, const QString& caption, uint16_t bit,
+                      bool (*applies)(const TvxView&)) {
+    const bool on = (view.Flags & bit) != 0;
+    return {caption, on, [&view, bit, applies, on] {
+                for (TvxView* v : SelectedObjects(view, applies))
+                    v->Flags = on ? uint16_t(v->Flags & ~bit) : uint16_t(v->Flags | bit);
+            }};
+}
+
 std::unique_ptr<TvxView> CreateObject(int objectType, const QString& className) {
     TvxReport* report = CurrentReport;
     std::unique_ptr<TvxView> view;

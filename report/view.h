@@ -173,6 +173,16 @@ private:
     }
 };
 
+// This object and every other selected object (Selected set) of its report
+// that `applies` accepts: what a designer menu entry acts on.
+std::vector<TvxView*> SelectedObjects(TvxView& view, bool (*applies)(const TvxView&));
+
+// A designer menu entry for one option bit of Flags: checked when the bit is
+// on; choosing it sets the bit to the opposite of this object's state on
+// the objects SelectedObjects gives.
+MenuItem FlagMenuItem(TvxView& view, const QString& caption, uint16_t bit,
+                      bool (*applies)(const TvxView&));
+
 // Object factory: codes 0..3 create the four built-in classes, 10 the
 // registered add-in class named `className` (case matters). An unknown
 // add-in class shows "Oggetto non trovato : ..." and throws VxAbort; any

@@ -5,9 +5,11 @@
 // recorded width).
 #include "app/vxtool/command.h"
 #include "app/vxtool/prepared_load.h"
+#include "platform/atomic_file.h"
 #include "platform/errors.h"
 #include "preview/page_render.h"
 
+#include <QBuffer>
 #include <QImage>
 
 #include <cmath>
@@ -46,8 +48,12 @@ int runRender(const QStringList& arguments, QTextStream& out, QTextStream& err) 
         return kExitError;
     }
     const QImage image = preview::renderPage(pages.Pages(page - 1), page - 1, zoom);
-    if (!image.save(output, "PNG"))
-        throw VxError(QStringLiteral("Impossibile salvare il file \"%1\".").arg(output));
+    // Encoded in memory first, then saved without risking an earlier file.
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+        throw VxError(saveErrorMessage(output));
+    writeFileAtomically(output, png);
     return kExitOk;
 }
 

@@ -1,9 +1,9 @@
 // vxtool sample -o out.vxp: writes the bundled sample prepared report (a
-// two-page invoice and a customer list; see report/sample_report.h).
+// two-page invoice and a customer list; see app/sample_report.h).
+#include "app/sample_report.h"
 #include "app/vxtool/command.h"
 #include "report/emf_pages.h"
 #include "report/printer_settings.h"
-#include "report/sample_report.h"
 
 namespace vx::tool {
 

@@ -13,6 +13,7 @@
 // "Errore: TEXT"), carriage returns removed; a load that ends in an error box
 // or an error exits with 1 (and `copy` then writes nothing).
 #include "app/vxtool/command.h"
+#include "app/vxtool/template_load.h"
 #include "platform/database.h"
 #include "platform/errors.h"
 #include "platform/message_box.h"
@@ -156,31 +157,6 @@ void dumpReport(const TvxReport& report, QTextStream& out) {
     out << "variables: " << report.Variables.size() << "\n";
     for (const QString& line : report.Variables)
         out << "variable " << quoted(line) << "\n";
-}
-
-// Loads the template, recording the boxes the load shows. True when the
-// load ended without an error box.
-bool loadTemplate(TvxReport& report, const QString& fileName, QTextStream& err) {
-    MessageBoxInterceptor boxes;
-    bool ok = true;
-    try {
-        report.LoadFromFile(fileName);
-    } catch (const VxError& e) {
-        QString text = e.message();
-        text.remove(QLatin1Char('\r'));
-        err << "Errore: " << text << "\n";
-        ok = false;
-    } catch (const VxAbort&) {
-        ok = false;
-    }
-    for (const RecordedMessage& m : boxes.messages()) {
-        QString text = m.text;
-        text.remove(QLatin1Char('\r'));
-        err << m.caption << ": " << text << "\n";
-        if (m.icon == MessageIcon::Error)
-            ok = false;
-    }
-    return ok;
 }
 
 int runTemplate(const QStringList& arguments, QTextStream& out, QTextStream& err) {

@@ -231,10 +231,7 @@ struct RecordingCanvas::Impl {
     // Device bounds of a logical rectangle (inclusive pixels), widened by
     // `grow` pixels on every side (half a pen).
     void addLogicalBounds(const QRectF& logical, double grow) {
-        const QRectF dev = s.world.mapRect(logical).adjusted(-grow, -grow, grow, grow);
-        const QRect r(QPoint(int(std::floor(dev.left())), int(std::floor(dev.top()))),
-                      QPoint(int(std::ceil(dev.right())) - 1, int(std::ceil(dev.bottom())) - 1));
-        w.addBounds(r);
+        w.addBounds(deviceRect(logical, grow));
     }
 
     double penGrow() const {
@@ -248,8 +245,16 @@ struct RecordingCanvas::Impl {
     // Bounds of a record (inclusive device pixels) for the record's own field.
     QRect deviceRect(const QRectF& logical, double grow) const {
         const QRectF dev = s.world.mapRect(logical).adjusted(-grow, -grow, grow, grow);
-        return QRect(QPoint(int(std::floor(dev.left())), int(std::floor(dev.top()))),
-                     QPoint(int(std::ceil(dev.right())) - 1, int(std::ceil(dev.bottom())) - 1));
+        return QRect(
+            QPoint(boundedPixel(std::floor(dev.left())), boundedPixel(std::floor(dev.top()))),
+            QPoint(boundedPixel(std::ceil(dev.right())) - 1,
+                   boundedPixel(std::ceil(dev.bottom())) - 1));
+    }
+    // A damaged picture played onto the page can map to coordinates far
+    // outside the int range; they are limited instead of overflowing.
+    static int boundedPixel(double v) {
+        constexpr double kLimit = 1 << 30;
+        return std::isnan(v) ? 0 : int(std::clamp(v, -kLimit, kLimit));
     }
 };
 
@@ -352,6 +357,9 @@ int RecordingCanvas::textWidth(const QString& text) {
 }
 std::vector<int> RecordingCanvas::charAdvances(const QString& text) {
     return fontCharAdvances(d_->s.font, text);
+}
+std::vector<double> RecordingCanvas::designAdvances(const QString& text) {
+    return fontDesignAdvances(d_->s.font, text);
 }
 
 void RecordingCanvas::textOut(int x, int y, const QString& text, uint32_t options,

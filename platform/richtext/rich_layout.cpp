@@ -222,8 +222,8 @@ private:
     }
 
     struct LineSpec {
-        int32_t from, to, left, right;
-        bool first, last, forced;
+        int32_t from = 0, to = 0, left = 0, right = 0;
+        bool first = false, last = false, forced = false;
         int32_t labelX = -1;
     };
 

@@ -67,7 +67,7 @@ TEST_F(CodeBarreView, RecordIs25BytesAfterTheCommonPartAndRoundTrips) {
 }
 
 TEST_F(CodeBarreView, RegisteredWithItsHintAndMadeByTheFactory) {
-    auto saved = takeAddInObjectsForTest();
+    const EmptyAddInRegistryGuard empty;
     RegisterBarcodeAddIn();
     RegisterBarcodeAddIn(); // a second call adds nothing
     ASSERT_EQ(AddInObjects().size(), 1u);
@@ -75,11 +75,10 @@ TEST_F(CodeBarreView, RegisteredWithItsHintAndMadeByTheFactory) {
     const std::unique_ptr<TvxView> v = CreateObject(otAddIn, QStringLiteral("TvxCodeBarreView"));
     ASSERT_NE(dynamic_cast<TvxCodeBarreView*>(v.get()), nullptr);
     EXPECT_EQ(v->ObjectType, otAddIn);
-    restoreAddInObjectsForTest(std::move(saved));
 }
 
 TEST_F(CodeBarreView, TemplateWithABarcodeLoadsBack) {
-    auto savedRows = takeAddInObjectsForTest();
+    const EmptyAddInRegistryGuard empty;
     RegisterBarcodeAddIn();
     auto savedPrinter = ReplacePrinterSettings(std::make_unique<TPrinterSettings>(nullptr));
     {
@@ -103,7 +102,6 @@ TEST_F(CodeBarreView, TemplateWithABarcodeLoadsBack) {
         EXPECT_EQ(b->Lines, QStringList{QStringLiteral("[Articoli.Codice]")});
     }
     ReplacePrinterSettings(std::move(savedPrinter));
-    restoreAddInObjectsForTest(std::move(savedRows));
 }
 
 TEST_F(CodeBarreView, SizesItselfToTheBarsAndSpreadsTheText) {

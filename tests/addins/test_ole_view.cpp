@@ -13,6 +13,7 @@
 #include "tests/report/report_fixture.h"
 #include "tests/support/compound_file.h"
 #include "tests/support/recording_canvas_fake.h"
+#include "tests/support/rich_text_helpers.h"
 
 #include <QPainter>
 
@@ -21,12 +22,6 @@
 using namespace vx;
 
 namespace {
-
-QByteArray redEmf() {
-    emf::RecordingCanvas canvas(QSize(40, 20));
-    canvas.fillRect(QRect(0, 0, 40, 20), BrushSpec{BrushStyle::Solid, rgb(255, 0, 0), 0});
-    return canvas.finish();
-}
 
 // A worksheet-like object whose presentation is a red metafile of 50.8 x
 // 25.4 mm.
@@ -38,7 +33,7 @@ QByteArray worksheet(bool withPicture = true) {
     if (withPicture)
         streams.push_back({QByteArray("\x02OlePres000", 11),
                            test::makePresentationStream(ole::CF_ENHMETAFILE, ole::kAspectContent,
-                                                        5080, 2540, redEmf())});
+                                                        5080, 2540, test::makeRedMetafile())});
     return ole::makeContainerStream(test::makeCompoundFile(streams));
 }
 
@@ -60,15 +55,6 @@ protected:
     }
     TvxReport report;
 };
-
-QStringList texts(const test::RecordingCanvasFake& canvas) {
-    QStringList out;
-    for (const QString& call : canvas.only("text")) {
-        const qsizetype open = call.indexOf('"');
-        out << call.mid(open + 1, call.indexOf('"', open + 1) - open - 1);
-    }
-    return out;
-}
 
 struct RectCase {
     const char* name;
@@ -143,7 +129,7 @@ TEST_P(OlePlaceholder, ShowsTheClassNameWhenNoPictureCanBeDrawn) {
     PrintMode = true;
     test::RecordingCanvasFake canvas;
     view->Draw(canvas);
-    EXPECT_EQ(texts(canvas), GetParam().texts);
+    EXPECT_EQ(test::drawnTexts(canvas), GetParam().texts);
 }
 
 INSTANTIATE_TEST_SUITE_P(

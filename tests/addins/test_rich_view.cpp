@@ -13,10 +13,12 @@
 #include "report/template_messages.h"
 #include "tests/report/report_fixture.h"
 #include "tests/support/recording_canvas_fake.h"
+#include "tests/support/rich_text_helpers.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 
 using namespace vx;
 
@@ -27,14 +29,14 @@ protected:
     void SetUp() override {
         ReportTest::SetUp();
         RegisterRichTextAddIn(); // templates find the class by name
-        savedExpand_ = reportHooks().ExpandValue;
-        reportHooks().ExpandValue = [this](const QString& e, int32_t, const QString&) {
-            const auto it = values.find(e);
-            return it == values.end() ? QStringLiteral("?") : it->second;
-        };
+        expand_.emplace(reportHooks().ExpandValue,
+                        [this](const QString& e, int32_t, const QString&) {
+                            const auto it = values.find(e);
+                            return it == values.end() ? QStringLiteral("?") : it->second;
+                        });
     }
     void TearDown() override {
-        reportHooks().ExpandValue = savedExpand_;
+        expand_.reset();
         ReportTest::TearDown();
     }
 
@@ -52,28 +54,9 @@ protected:
     TvxReport report;
 
 private:
-    std::function<QString(const QString&, int32_t, const QString&)> savedExpand_;
+    std::optional<ScopedOverride<std::function<QString(const QString&, int32_t, const QString&)>>>
+        expand_;
 };
-
-// "text|b" or "text|n" per run of the expanded text.
-QString runs(const rich::Document& d) {
-    QStringList out;
-    int32_t pos = 0;
-    for (const rich::Run& r : d.runs) {
-        out << d.text.mid(pos, r.length) + (r.format.bold ? "|b" : "|n");
-        pos += r.length;
-    }
-    return out.join(QStringLiteral(" ; "));
-}
-
-QStringList texts(const test::RecordingCanvasFake& canvas) {
-    QStringList out;
-    for (const QString& call : canvas.only("text")) {
-        const qsizetype open = call.indexOf('"');
-        out << call.mid(open + 1, call.indexOf('"', open + 1) - open - 1);
-    }
-    return out;
-}
 
 struct ExpandCase {
     const char* name;
@@ -94,7 +77,7 @@ TEST_P(RichExpand, ReplacesExpressionsKeepingTheirFormat) {
         view->Flags |= rfNoExpressions;
     PrintMode = true;
     view->ExpandText();
-    EXPECT_EQ(runs(view->WorkRich), c.runs);
+    EXPECT_EQ(test::boldRuns(view->WorkRich), c.runs);
     EXPECT_FALSE(ErrorRaised);
 }
 
@@ -127,7 +110,7 @@ TEST_F(RichViewTest, DesigningShowsTheStoredTextUnexpanded) {
     test::RecordingCanvasFake canvas;
     view->Draw(canvas);
     EXPECT_EQ(canvas.only("fillRect").first(), QStringLiteral("fillRect 10,20,311,40 #ffffff"));
-    EXPECT_EQ(texts(canvas), QStringList{"Totale [SUM(x)]"});
+    EXPECT_EQ(test::drawnTexts(canvas), QStringList{"Totale [SUM(x)]"});
 }
 
 // A blob field's rich text prints for its record; the stored text stays.
@@ -136,7 +119,7 @@ TEST_F(RichViewTest, FieldTextIsUsedForTheRecordOnly) {
     view->LoadFromField(QVariant(QByteArray("{\\rtf1 dal \\b campo}")));
     PrintMode = true;
     view->ExpandText();
-    EXPECT_EQ(runs(view->WorkRich), QStringLiteral("dal |n ; campo|b"));
+    EXPECT_EQ(test::boldRuns(view->WorkRich), QStringLiteral("dal |n ; campo|b"));
     EXPECT_EQ(view->RichText.document().text, QStringLiteral("modello"));
     view->LoadFromField(QVariant(QStringLiteral("testo semplice")));
     view->ExpandText();
@@ -158,7 +141,7 @@ TEST_F(RichViewTest, ParagraphSplitOverTwoPagesContinuesWhereItStopped) {
     ASSERT_GE(view->LineCount, 4);
     EXPECT_EQ(view->ContentHeight, 17 * view->LineCount);
     EXPECT_EQ(view->Height, view->ContentHeight);
-    EXPECT_TRUE(texts(measuring).isEmpty());
+    EXPECT_TRUE(test::drawnTexts(measuring).isEmpty());
 
     // The engine trims the object to the room left on the page.
     test::RecordingCanvasFake page1, page2;
@@ -175,8 +158,9 @@ TEST_F(RichViewTest, ParagraphSplitOverTwoPagesContinuesWhereItStopped) {
     view->Draw(page2);
     EXPECT_EQ(view->LinesDone, view->LineCount);
     EXPECT_EQ(view->Expanded, 0); // the next record is expanded afresh
-    EXPECT_EQ(texts(page1).size(), 2);
-    const QString printed = (texts(page1) + texts(page2)).join(QString()).remove(' ');
+    EXPECT_EQ(test::drawnTexts(page1).size(), 2);
+    const QString printed =
+        (test::drawnTexts(page1) + test::drawnTexts(page2)).join(QString()).remove(' ');
     EXPECT_EQ(printed, QString(paragraph).remove(' '));
 }
 
@@ -222,7 +206,7 @@ TEST_F(RichViewTest, BackgroundOnlyWithAFillColour) {
             test::RecordingCanvasFake canvas;
             view->DrawMode = dmDraw;
             view->Draw(canvas);
-            EXPECT_EQ(texts(canvas), (QStringList{"uno", "due"}));
+            EXPECT_EQ(test::drawnTexts(canvas), (QStringList{"uno", "due"}));
             EXPECT_EQ(canvas.backgroundMode, BackgroundMode::Transparent);
             const int fills = fill == kNoColor ? 0 : (stretched ? 2 : 1);
             EXPECT_EQ(canvas.only("fillRect").size(), fills) << stretched;
@@ -243,7 +227,7 @@ TEST_F(RichViewTest, EmptyTextDrawsOnlyBackgroundAndFrame) {
     view->Draw(drawing);
     EXPECT_EQ(drawing.only("fillRect").size(), 1);
     EXPECT_EQ(drawing.only("rectangle").size(), 1);
-    EXPECT_TRUE(texts(drawing).isEmpty());
+    EXPECT_TRUE(test::drawnTexts(drawing).isEmpty());
 }
 
 TEST_F(RichViewTest, TemplateKeepsTheStoredBytes) {

@@ -1,6 +1,9 @@
 #include "app/main_form.h"
 
+#include "engine/engine_hooks.h"
 #include "platform/message_box.h"
+#include "report/band_view.h"
+#include "report/pages.h"
 #include "report/printer_settings.h"
 #include "report/report.h"
 #include "report/report_hooks.h"
@@ -23,22 +26,18 @@ namespace {
 class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedHooks_ = reportHooks();
         savedPrinter_ = ReplacePrinterSettings(std::make_unique<TPrinterSettings>());
-        reportHooks().PrepareAndShow = [this](TvxReport&) {
-            calls_ << QStringLiteral("PrepareAndShow");
-        };
-        reportHooks().OpenPreview = [this](TvxReport&) { calls_ << QStringLiteral("OpenPreview"); };
     }
-    void TearDown() override {
-        reportHooks() = savedHooks_;
-        ReplacePrinterSettings(std::move(savedPrinter_));
-    }
+    void TearDown() override { ReplacePrinterSettings(std::move(savedPrinter_)); }
     QStringList calls_;
     MessageBoxInterceptor boxes_;
+    const ScopedOverride<std::function<void(TvxReport&)>> prepareAndShow_{
+        reportHooks().PrepareAndShow,
+        [this](TvxReport&) { calls_ << QStringLiteral("PrepareAndShow"); }};
+    const ScopedOverride<std::function<void(TvxReport&)>> openPreview_{
+        reportHooks().OpenPreview, [this](TvxReport&) { calls_ << QStringLiteral("OpenPreview"); }};
 
 private:
-    ReportHooks savedHooks_;
     std::unique_ptr<TPrinterSettings> savedPrinter_;
 };
 
@@ -95,6 +94,44 @@ TEST_F(MainFormTest, MissingOrNoFilePreparesAndCloses) {
     EXPECT_TRUE(boxes_.messages().empty());
 }
 
+// With the engine: the report's own template (one empty page) is prepared
+// and previewed, or a preparation error is shown and nothing is previewed;
+// either way the pages are emptied and the window closes.
+TEST_F(MainFormTest, WithoutAFileTheReportIsPreparedAndPreviewed) {
+    InstallEngine();
+    int previewedPages = -1;
+    reportHooks().OpenPreview = [&](TvxReport& r) { previewedPages = r.PreparedPages->Count(); };
+    {
+        TMainForm form({QStringLiteral("dizeridiv")});
+        form.vxReport1()->ShowProgress = false;
+        form.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(previewedPages, 1);
+        EXPECT_TRUE(boxes_.messages().empty());
+        EXPECT_EQ(form.vxReport1()->PreparedPages->Count(), 0);
+        EXPECT_FALSE(form.isVisible());
+    }
+    previewedPages = -1;
+    TMainForm form({QStringLiteral("dizeridiv")});
+    TvxReport& report = *form.vxReport1();
+    report.ShowProgress = false;
+    auto band = std::make_unique<TvxBandView>(&report);
+    band->SetBandType(btMasterData);
+    band->Height = 20;
+    band->FormatText = QStringLiteral("vxNessuno");
+    report.Pages->Pages(0).Add(std::move(band));
+    form.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(previewedPages, -1);
+    ASSERT_EQ(boxes_.messages().size(), 1u);
+    EXPECT_EQ(boxes_.messages()[0].caption, QStringLiteral("Errore"));
+    EXPECT_EQ(boxes_.messages()[0].icon, MessageIcon::Error);
+    EXPECT_EQ(boxes_.messages()[0].text.toStdString(),
+              "Si è verificato un errore durante la fase di preparazione\r"
+              "Non è stato trovato il vxDataset: vxNessuno\rPagina: 1");
+    EXPECT_FALSE(form.isVisible());
+}
+
 TEST_F(MainFormTest, ExistingFileIsLoadedAndPreviewed) {
     // The preview is opened on the file's pages; further arguments are
     // ignored.
@@ -119,10 +156,9 @@ TEST_F(MainFormTest, ExistingFileIsLoadedAndPreviewed) {
 }
 
 // The program itself: without a file (or with one that does not exist,
-// named with blanks) the main window runs the preparation branch and
-// closes, and the program ends normally, freeing its printers and windows
-// before the application object goes.
-TEST(Program, EndsByItselfWithoutAFile) {
+// named with blanks) it prepares its report and shows the preview, which
+// stays until the user closes it: the program runs on, without an error.
+TEST(Program, ShowsItsPreparedReportWithoutAFile) {
     const QString program =
         QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../app/dizeridiv"))
             .absoluteFilePath();
@@ -141,14 +177,12 @@ TEST(Program, EndsByItselfWithoutAFile) {
         process.setProcessEnvironment(env);
         process.start(program, args);
         ASSERT_TRUE(process.waitForStarted(30000));
-        if (!process.waitForFinished(30000)) {
-            process.kill();
-            process.waitForFinished(5000);
-            FAIL() << "the program did not end by itself: " << args.join(' ').toStdString();
-        }
-        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit)
-            << process.readAllStandardError().toStdString();
-        EXPECT_EQ(process.exitCode(), 0) << args.join(' ').toStdString();
+        const bool ended = process.waitForFinished(3000);
+        EXPECT_FALSE(ended) << "the program ended without a preview: "
+                            << args.join(' ').toStdString() << " "
+                            << process.readAllStandardError().toStdString();
+        process.kill();
+        process.waitForFinished(5000);
     }
 }
 

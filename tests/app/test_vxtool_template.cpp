@@ -71,7 +71,7 @@ protected:
         Component dati(nullptr, QStringLiteral("Dati"), ComponentKind::DataModule);
         TableDataSet table(&dati);
         table.setName(QStringLiteral("clienti"));
-        auto* clienti = std::make_unique<TvxDBDataSet>(nullptr).release();
+        auto clienti = std::make_unique<TvxDBDataSet>(nullptr);
         clienti->SetName(QStringLiteral("Clienti"));
         clienti->SetDataSet(&table);
         clienti->Filtered = true;
@@ -81,7 +81,8 @@ protected:
 
         TvxReport report;
         report.TwoPass = true;
-        report.DataSets.Add(clienti->Name(), clienti);
+        const QString name = clienti->Name(); // before the pointer moves into the call
+        report.DataSets.Add(name, std::move(clienti));
         auto band = std::make_unique<TvxBandView>(&report);
         band->SetBandType(btMasterData);
         band->FormatText = QStringLiteral("Clienti");

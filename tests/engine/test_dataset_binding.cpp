@@ -53,7 +53,7 @@ TEST_F(BindingTest, BindDataSetToBandReplacesTheBandsDataset) {
     TvxView* band = addBand(5, QStringLiteral("MasterData1"), QStringLiteral("vecchio"));
     auto old = std::make_unique<TvxUserDataset>();
     old->setName(QStringLiteral("vecchio"));
-    report->DataSets.Add(QStringLiteral("vecchio"), old.release()); // ownerless: the report's now
+    report->DataSets.Add(QStringLiteral("vecchio"), std::move(old)); // the report's now
 
     TvxUserDataset owned(form.get());
     owned.setName(QStringLiteral("vxClienti"));

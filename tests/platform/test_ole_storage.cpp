@@ -2,6 +2,7 @@
 // compound file read for the class name and the presentation picture, and
 // the picture (or the placeholder) drawn.
 #include "platform/byte_writer.h"
+#include "platform/emf/emf_reader.h"
 #include "platform/emf/recording_canvas.h"
 #include "platform/ole/ole_picture.h"
 #include "platform/ole/ole_storage.h"
@@ -23,13 +24,6 @@ const QByteArray kCompObj = QByteArray("\x01"
                                        "CompObj",
                                        8);
 
-// A metafile of 40 x 20 pixels filled red.
-QByteArray redEmf() {
-    emf::RecordingCanvas canvas(QSize(40, 20));
-    canvas.fillRect(QRect(0, 0, 40, 20), BrushSpec{BrushStyle::Solid, rgb(255, 0, 0), 0});
-    return canvas.finish();
-}
-
 // A 2 x 1 DIB of 24 bits (blue, green).
 QByteArray smallDib() {
     QByteArray b;
@@ -47,8 +41,8 @@ QByteArray smallDib() {
 QByteArray excelObject() {
     return test::makeCompoundFile(
         {{kCompObj, test::makeCompObj("Foglio di lavoro", "Excel.Sheet.8")},
-         {kPresentation,
-          test::makePresentationStream(CF_ENHMETAFILE, kAspectContent, 5080, 2540, redEmf())}});
+         {kPresentation, test::makePresentationStream(CF_ENHMETAFILE, kAspectContent, 5080, 2540,
+                                                      test::makeRedMetafile())}});
 }
 
 } // namespace
@@ -64,7 +58,8 @@ class OleContainerStream : public ::testing::TestWithParam<ContainerCase> {};
 // A stream is read to the end its size gives, whatever follows it.
 TEST_P(OleContainerStream, ReadsExactlyTheStoredBytes) {
     const ContainerCase& c = GetParam();
-    ByteReader in(c.bytes + "tail");
+    const QByteArray stored = c.bytes + "tail"; // the reader only borrows its bytes
+    ByteReader in(stored);
     const QByteArray raw = readContainerStream(in);
     EXPECT_EQ(in.ok(), c.ok);
     if (c.ok) {
@@ -126,21 +121,22 @@ INSTANTIATE_TEST_SUITE_P(
                                                           "\x45\x67\x89\xAB\xCD\xEF",
                                                           16)),
                     kAspectContent, "{76543210-BA98-FEDC-0123-456789ABCDEF}", PictureFormat::None},
-        StorageCase{
-            "presentation_of_the_draw_aspect",
-            test::makeCompoundFile(
-                {{kPresentation,
-                  test::makePresentationStream(CF_DIB, kAspectIcon, 0, 0, smallDib())},
-                 {QByteArray("\x02OlePres001", 11),
-                  test::makePresentationStream(CF_ENHMETAFILE, kAspectContent, 0, 0, redEmf())}}),
-            kAspectContent, "", PictureFormat::Emf},
+        StorageCase{"presentation_of_the_draw_aspect",
+                    test::makeCompoundFile(
+                        {{kPresentation,
+                          test::makePresentationStream(CF_DIB, kAspectIcon, 0, 0, smallDib())},
+                         {QByteArray("\x02OlePres001", 11),
+                          test::makePresentationStream(CF_ENHMETAFILE, kAspectContent, 0, 0,
+                                                       test::makeRedMetafile())}}),
+                    kAspectContent, "", PictureFormat::Emf},
         StorageCase{"fallback_aspect",
                     test::makeCompoundFile({{kPresentation,
                                              test::makePresentationStream(CF_DIB, kAspectIcon, 0, 0,
                                                                           smallDib())}}),
                     kAspectContent, "", PictureFormat::Dib},
-        StorageCase{"static_metafile_in_contents", test::makeCompoundFile({{"CONTENTS", redEmf()}}),
-                    kAspectContent, "", PictureFormat::Emf},
+        StorageCase{"static_metafile_in_contents",
+                    test::makeCompoundFile({{"CONTENTS", test::makeRedMetafile()}}), kAspectContent,
+                    "", PictureFormat::Emf},
         StorageCase{"arbitrary_bytes", QByteArray(600, 'x'), kAspectContent, "",
                     PictureFormat::None},
         StorageCase{"truncated_compound_file", excelObject().left(700), kAspectContent, "",
@@ -168,7 +164,7 @@ TEST(OlePicture, DrawsTheMetafileAndTheBitmap) {
     {
         QPainter painter(&image);
         PainterCanvas canvas(painter);
-        Presentation emf{PictureFormat::Emf, kAspectContent, 0, 0, redEmf()};
+        Presentation emf{PictureFormat::Emf, kAspectContent, 0, 0, test::makeRedMetafile()};
         EXPECT_EQ(naturalSize(emf), QSize(40, 20));
         EXPECT_TRUE(drawPresentation(canvas, emf, QRect(0, 0, 40, 20)));
     }
@@ -192,4 +188,17 @@ TEST(OlePicture, PlaceholderShowsTheClassName) {
     EXPECT_TRUE(texts[0].contains("\"Excel.Sheet.8\""));
     EXPECT_TRUE(texts[1].contains("\"Oggetto OLE\""));
     EXPECT_EQ(fake.only("rectangle").size(), 2);
+}
+
+// A damaged picture can map its drawing far outside the int range; the page
+// records it with bounded coordinates instead of overflowing.
+TEST(OlePicture, PictureFarOutsideThePageIsRecordedBounded) {
+    emf::RecordingCanvas huge(QSize(40, 20));
+    huge.setWorldTransform(QTransform::fromScale(1e9, 1e9));
+    huge.fillRect(QRect(0, 0, 40, 20), BrushSpec{BrushStyle::Solid, rgb(255, 0, 0), 0});
+    const QByteArray picture = huge.finish();
+    emf::RecordingCanvas page(QSize(200, 100));
+    Presentation emf{PictureFormat::Emf, kAspectContent, 0, 0, picture};
+    EXPECT_TRUE(drawPresentation(page, emf, QRect(0, 0, 200, 100)));
+    EXPECT_NO_THROW(emf::EmfPicture::parse(page.finish()));
 }

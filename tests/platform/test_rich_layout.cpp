@@ -5,6 +5,7 @@
 #include "platform/fonts.h"
 #include "platform/richtext/rich_layout.h"
 #include "tests/support/recording_canvas_fake.h"
+#include "tests/support/rich_text_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -18,17 +19,6 @@ CharFormat fmt(bool bold = false, int halfPoints = 20) {
     f.bold = bold;
     f.halfPoints = halfPoints;
     return f;
-}
-
-// "text|b" or "text|n" per run.
-QString runs(const Document& d) {
-    QStringList out;
-    int32_t pos = 0;
-    for (const Run& r : d.runs) {
-        out << d.text.mid(pos, r.length) + (r.format.bold ? "|b" : "|n");
-        pos += r.length;
-    }
-    return out.join(QStringLiteral(" ; "));
 }
 
 Document letter() {
@@ -55,7 +45,7 @@ TEST_P(DocumentReplace, NewTextTakesTheFormatOfTheSelection) {
     const ReplaceCase& c = GetParam();
     Document d = letter();
     d.replace(c.pos, c.count, c.with);
-    EXPECT_EQ(runs(d), c.runs);
+    EXPECT_EQ(test::boldRuns(d), c.runs);
     EXPECT_EQ(d.paragraphCount(), c.paragraphs);
     EXPECT_EQ(d.text.count(kParagraphEnd) + 1, d.paragraphCount());
 }

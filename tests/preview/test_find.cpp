@@ -247,12 +247,14 @@ void settle() {
 }
 
 struct FindInPreview : testing::Test {
+    // Whatever a test installs or remembers is undone when it ends.
+    const ScopedOverride<FindDialogRunner> runner_{findDialogRunner(), findDialogRunner()};
+    const ScopedOverride<FindSettings> settings_{findSettings(), FindSettings{}};
     std::unique_ptr<TvxReport> report = threePageReport();
     QPointer<TStandardPreview> window;
 
     void SetUp() override {
         setLocaleSettings(LocaleSettings::italian());
-        findSettings() = FindSettings{};
         window = new TStandardPreview();
         window->setReport(report.get());
         window->resize(900, 700);
@@ -260,8 +262,6 @@ struct FindInPreview : testing::Test {
         settle();
     }
     void TearDown() override {
-        findDialogRunner() = nullptr;
-        findSettings() = FindSettings{};
         if (window) {
             window->close();
             settle();

@@ -26,6 +26,9 @@ void settle() {
 
 // A preview of `pages` A4 pages, the last three holding the word "Totale".
 struct Window {
+    // What a test installs or the dialog remembers is undone when it ends.
+    const ScopedOverride<FindDialogRunner> runner_{findDialogRunner(), findDialogRunner()};
+    const ScopedOverride<FindSettings> settings_{findSettings(), FindSettings{}};
     std::unique_ptr<TvxReport> report = std::make_unique<TvxReport>();
     QPointer<TStandardPreview> w;
 
@@ -44,8 +47,6 @@ struct Window {
         settle();
     }
     ~Window() {
-        findDialogRunner() = nullptr;
-        findSettings() = FindSettings{};
         if (w)
             w->close();
         settle();

@@ -98,8 +98,8 @@ protected:
         printer = std::make_unique<test::CupsPrinterSelected>(*queue);
         ASSERT_TRUE(printer->selected);
     }
-    void TearDown() override { printDialogRunner() = nullptr; }
-
+    // Whatever runner a test installs is undone when it ends.
+    const ScopedOverride<PrintDialogRunner> runner_{printDialogRunner(), printDialogRunner()};
     std::optional<test::CupsQueue> queue;
     std::unique_ptr<test::CupsPrinterSelected> printer;
 };
@@ -123,7 +123,6 @@ TEST_F(PrintDialog, ChoicesReachThePrinterAsChosen) {
         };
         EXPECT_TRUE(ExecPrintDialog(*report)) << c.what;
     }
-    printDialogRunner() = nullptr;
 
     for (size_t i = 0; i < titles.size(); ++i) {
         const auto jobs = queue->waitForJobs(QStringLiteral("Corvina: ") + titles[i], 1);
@@ -157,7 +156,6 @@ TEST_F(PrintDialog, PageSetupOffersNoMargins) {
         return int(QDialog::Rejected);
     };
     EXPECT_FALSE(ExecPrintDialog(*report));
-    printDialogRunner() = nullptr;
     EXPECT_EQ(marginFields, 4);
 }
 

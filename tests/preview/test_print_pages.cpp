@@ -89,10 +89,7 @@ protected:
             std::make_unique<TPrinterSettings>(std::make_unique<FakePrinter>()));
         PrinterSettings().LoadPrinterList();
     }
-    void TearDown() override {
-        ReplacePrinterSettings(std::move(previous_));
-        printTargetFactory() = [](const PrinterProperties& p) { return createPrinterTarget(p); };
-    }
+    void TearDown() override { ReplacePrinterSettings(std::move(previous_)); }
     // Print jobs made from now on leave the pages they printed in `out`.
     static void collectPrintedPages(std::vector<int>& out) {
         struct Keep : Recorder {
@@ -110,6 +107,9 @@ protected:
     }
 
     std::unique_ptr<TPrinterSettings> previous_;
+    // Whatever a test installs is undone when it ends.
+    const ScopedOverride<PrintTargetFactory> factory_{printTargetFactory(), printTargetFactory()};
+    const ScopedOverride<PrintDialogRunner> runner_{printDialogRunner(), printDialogRunner()};
 };
 
 TEST(PrintOrder, RangesCopiesAndCollation) {
@@ -406,7 +406,6 @@ TEST_F(PrintPagesTest, PrintDialogOffersThePagesAndPrintsTheChoices) {
         EXPECT_EQ(copies, 1);
         EXPECT_EQ(printed, c.pages) << c.from << "-" << c.to << " x" << c.copies;
     }
-    printDialogRunner() = nullptr;
 }
 
 TEST_F(PrintPagesTest, PrintChoicesAreKeptWithinThePages) {
@@ -437,7 +436,6 @@ TEST_F(PrintPagesTest, NoInstalledPrinterGivesAWarningInsteadOfTheDialog) {
     };
     MessageBoxInterceptor box;
     EXPECT_FALSE(ExecPrintDialog(*report));
-    printDialogRunner() = nullptr;
     EXPECT_FALSE(shown);
     ASSERT_EQ(box.messages().size(), 1u);
     EXPECT_EQ(box.messages()[0].text, noPrinterMessage());

@@ -54,7 +54,6 @@ protected:
         button = std::make_unique<Component>(form.get(), QStringLiteral("Button1"));
     }
     void TearDown() override {
-        SetPageDataSetLookup(nullptr);
         button.reset();
         customers.reset();
         DatasetFixture::TearDown();
@@ -137,7 +136,7 @@ TEST_F(DataRefsTest, FindFieldForNameUsesTheServingDataBandsDataset) {
     TvxDBDataSet detail;
     detail.SetDataSet(&clienti());
     TvxUserDataset master;
-    SetPageDataSetLookup([&](TvxPage*, int bandType) -> TvxDataset* {
+    const ScopedOverride lookup(pageDataSetLookup(), [&](TvxPage*, int bandType) -> TvxDataset* {
         return bandType == 8   ? static_cast<TvxDataset*>(&detail)
                : bandType == 5 ? &master
                                : nullptr;
@@ -225,7 +224,7 @@ TEST_F(DataRefsTest, BindValuesErrorsStopBinding) {
     };
     clienti().open();
     for (const Case& c : cases) {
-        resetLibraryState();
+        modelState().reset(); // the error only
         CurrentReport = report.get();
         report->Values->Clear();
         TvxValue* bad = report->Values->Items(report->Values->AddValue());
@@ -300,7 +299,8 @@ TEST_F(DataRefsTest, FindFieldForNameDefaultsToThePagesBandObjects) {
     EXPECT_EQ(TemplatePageDataSet(&page, 8), &listed);
     EXPECT_EQ(TemplatePageDataSet(nullptr, 5), nullptr);
     // An engine lookup, once installed, answers instead.
-    SetPageDataSetLookup([&](TvxPage*, int) -> TvxDataset* { return &listed; });
+    const ScopedOverride lookup(pageDataSetLookup(),
+                                [&](TvxPage*, int) -> TvxDataset* { return &listed; });
     view->ParentBandType = 3;
     DataSet* ds = nullptr;
     Field* field = nullptr;
@@ -333,11 +333,11 @@ TEST_F(DataRefsTest, TextObjectsFillFromMemoAndBlobFields) {
     ASSERT_FALSE(ErrorRaised) << ErrorText.toStdString();
     ASSERT_TRUE(report->HasBlobValues);
 
-    auto memo = std::unique_ptr<TvxMemoView>(
-        static_cast<TvxMemoView*>(CreateObject(otMemo, QString()).release()));
+    const std::unique_ptr<TvxView> created = CreateObject(otMemo, QString());
+    auto* memo = static_cast<TvxMemoView*>(created.get());
     memo->ParentBandType = 3;
     CurrentPage = &page;
-    CurrentView = memo.get();
+    CurrentView = memo;
     struct Case {
         const char* line;
         QStringList expected;
@@ -351,7 +351,7 @@ TEST_F(DataRefsTest, TextObjectsFillFromMemoAndBlobFields) {
     };
     for (const Case& c : cases) {
         memo->ExpandedLines = {QStringLiteral("invariato")};
-        FillFromField(report.get(), {QString::fromUtf8(c.line)}, memo.get());
+        FillFromField(report.get(), {QString::fromUtf8(c.line)}, memo);
         EXPECT_EQ(memo->ExpandedLines, c.expected) << c.line;
     }
     // While preparing, drawing the object fills it from the field.
@@ -366,7 +366,7 @@ TEST_F(DataRefsTest, TextObjectsFillFromMemoAndBlobFields) {
     // Without blob bindings nothing is looked at.
     report->HasBlobValues = false;
     memo->ExpandedLines = {QStringLiteral("invariato")};
-    FillFromField(report.get(), {QStringLiteral("[note]")}, memo.get());
+    FillFromField(report.get(), {QStringLiteral("[note]")}, memo);
     EXPECT_EQ(memo->ExpandedLines, QStringList{QStringLiteral("invariato")});
 }
 

@@ -207,7 +207,7 @@ TEST_P(DBDataSetTest, IsLastRecordUsesTheRecordCount) {
 }
 
 TEST_P(DBDataSetTest, FilterSkipsRecordsBothWays) {
-    SetFilterEvaluator([this](const QString& expr) {
+    const ScopedOverride filter(filterEvaluator(), [this](const QString& expr) {
         EXPECT_EQ(expr, QStringLiteral("PARI"));
         return clienti().fieldValue(QStringLiteral("id")).toInt() % 2 == 0;
     });
@@ -223,11 +223,10 @@ TEST_P(DBDataSetTest, FilterSkipsRecordsBothWays) {
     ds.Prior(); // 1 fails and is the first: Bof, standing on it
     EXPECT_TRUE(clienti().bof());
     ds.EndUse();
-    SetFilterEvaluator(nullptr);
 }
 
 TEST_P(DBDataSetTest, FilterFalseEverywhereLeavesTheDatasetAtItsEnd) {
-    SetFilterEvaluator([](const QString&) { return false; });
+    const ScopedOverride filter(filterEvaluator(), [](const QString&) { return false; });
     TvxDBDataSet ds;
     ds.SetDataSet(&clienti());
     ds.Filtered = true;
@@ -237,17 +236,17 @@ TEST_P(DBDataSetTest, FilterFalseEverywhereLeavesTheDatasetAtItsEnd) {
     EXPECT_TRUE(walk(ds, [] { return QString(); }).isEmpty());
     ds.EndUse();
     // Not filtered: the filter is not asked at all.
-    SetFilterEvaluator([](const QString&) -> bool { throw VxError(QStringLiteral("x")); });
+    const ScopedOverride throwing(
+        filterEvaluator(), [](const QString&) -> bool { throw VxError(QStringLiteral("x")); });
     TvxDBDataSet plain;
     plain.SetDataSet(&clienti());
     plain.StartUse();
     EXPECT_EQ(walk(plain, [] { return QString(); }).size(), 5);
     plain.EndUse();
-    SetFilterEvaluator(nullptr);
 }
 
 TEST_P(DBDataSetTest, FailingFilterRaisesTheBandFilterError) {
-    SetFilterEvaluator([this](const QString&) -> bool {
+    const ScopedOverride filter(filterEvaluator(), [this](const QString&) -> bool {
         if (clienti().recNo() == 3)
             throw VxError(QStringLiteral("divisione per zero"));
         return true;
@@ -265,7 +264,6 @@ TEST_P(DBDataSetTest, FailingFilterRaisesTheBandFilterError) {
         EXPECT_EQ(e.message(), QStringLiteral("Errore nell'espressione del filtro della banda."));
     }
     ds.EndUse();
-    SetFilterEvaluator(nullptr);
 }
 
 TEST_P(DBDataSetTest, DefaultFilterGoesThroughTheExpressionEvaluator) {

@@ -5,6 +5,7 @@
 #include "platform/byte_reader.h"
 #include "platform/emf/recording_canvas.h"
 #include "platform/errors.h"
+#include "platform/platform_state.h"
 #include "report/emf_pages.h"
 #include "report/report.h"
 #include "report_fixture.h"
@@ -24,15 +25,9 @@ namespace {
 
 class EmfPagesTest : public test::ReportTest {
 protected:
-    void SetUp() override {
-        ReportTest::SetUp();
-        access_ = preparedPrinterAccess();
-    }
-    void TearDown() override {
-        preparedPrinterAccess() = access_;
-        atomicRenameHook = nullptr;
-        ReportTest::TearDown();
-    }
+    // Whatever printer access a test installs is undone when it ends.
+    const ScopedOverride<PreparedPrinterAccess> access_{preparedPrinterAccess(),
+                                                        preparedPrinterAccess()};
 
     // A page of A4 (pseudo printer metrics) with a little drawing.
     static void addPage(TvxEMFPages& pages, int32_t code, uint8_t orientation,
@@ -62,8 +57,6 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
-
-    PreparedPrinterAccess access_;
 };
 
 } // namespace
@@ -285,14 +278,16 @@ TEST_F(EmfPagesTest, FailedSaveKeepsThePreviousFile) {
     addPage(pages, 9, 0, QStringLiteral("nuovo"));
 
     // The rename refused by the file system.
-    atomicRenameHook = [](const QString&) { return false; };
-    try {
-        SavePreparedPages(pages, file);
-        FAIL() << "no error";
-    } catch (const VxError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Impossibile salvare il file \"%1\".").arg(file));
+    {
+        const ScopedOverride refuseRename(platformState().AtomicRenameHook,
+                                          [](const QString&) { return false; });
+        try {
+            SavePreparedPages(pages, file);
+            ADD_FAILURE() << "no error";
+        } catch (const VxError& e) {
+            EXPECT_EQ(e.message(), QStringLiteral("Impossibile salvare il file \"%1\".").arg(file));
+        }
     }
-    atomicRenameHook = nullptr;
     EXPECT_EQ(readFile(file), QByteArray("contenuto precedente"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("rapporto.vxp")});
 

@@ -48,14 +48,17 @@ TEST_F(ModelClasses, BlobSignaturesChooseThePictureKind) {
         {QByteArray("\x01\0\0\0xxxxxxxx", 12), PictureHolder::Metafile, 0},
         {QByteArray("\xD7\xCD\xC6\x9Axxxx", 8), PictureHolder::Metafile, 0},
         {pad8 + QByteArray("\x01\0zz", 4), PictureHolder::Metafile, 8},
+        // A plain icon file has the words 0 and 1 at byte 8 too: byte 0 wins.
+        {QByteArray("\0\0\1\0\1\0\x20\x20\0\0\1\0", 12), PictureHolder::Icon, 0},
+        {QByteArray("BMxxxxxxBMxx"), PictureHolder::Bitmap, 0},
     };
     for (const Row& row : rows) {
-        const PictureHolder p = pictureFromBlob(row.blob);
+        const BlobPicture p = blobPictureKind(row.blob);
         EXPECT_EQ(p.kind, row.kind);
-        EXPECT_EQ(p.data, row.blob.mid(row.offset));
+        EXPECT_EQ(p.offset, row.offset);
     }
     try {
-        pictureFromBlob(QByteArray("GIF89a-not-known"));
+        blobPictureKind(QByteArray("GIF89a-not-known"));
         FAIL();
     } catch (const VxError& e) {
         EXPECT_EQ(e.message(), "Formato immagine sconosciuto.");

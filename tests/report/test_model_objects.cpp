@@ -9,6 +9,8 @@
 #include "report/report.h"
 #include "report/subreport_view.h"
 
+#include <optional>
+
 namespace vx::test {
 namespace {
 
@@ -123,17 +125,18 @@ class Registry : public ModelObjects {
 protected:
     void SetUp() override {
         ModelObjects::SetUp();
-        saved_ = takeAddInObjectsForTest();
+        empty_.emplace();
     }
     void TearDown() override {
-        restoreAddInObjectsForTest(std::move(saved_));
+        empty_.reset();
         ModelObjects::TearDown();
     }
-    std::vector<TvxAddInObjectInfo> saved_;
+    std::optional<EmptyAddInRegistryGuard> empty_;
 };
 
 TEST_F(Registry, FactoryCreatesBuiltInClassesAndRegisteredAddIns) {
     TvxReport report;
+    CurrentReport = &report; // the factory's objects belong to the current report
     ASSERT_TRUE(RegisterAddInObject(
         "TvxFakeView", [](TvxReport* r) { return std::make_unique<FakeAddIn>(r); }, QImage(),
         "Inserisci finto"));

@@ -1,6 +1,7 @@
 // TvxReport: defaults, Clear, current report, preparation errors, datasets.
 #include "report_fixture.h"
 
+#include "platform/platform_state.h"
 #include "report/band_view.h"
 #include "report/dataset.h"
 #include "report/memo_view.h"
@@ -15,7 +16,7 @@ class ModelReport : public ReportTest {};
 
 TEST_F(ModelReport, CreatedWithDefaultsAndOneDefaultPage) {
     TvxReport report;
-    EXPECT_EQ(CurrentReport, &report);
+    EXPECT_EQ(CurrentReport, nullptr); // creating a report does not make it current
     EXPECT_TRUE(report.ShowProgress);
     EXPECT_TRUE(report.ModalPreview);
     EXPECT_TRUE(report.Scaled);
@@ -56,11 +57,13 @@ TEST_F(ModelReport, ClearLeavesOnePageAndResetsTheTemplate) {
     EXPECT_TRUE(report.FileName.isEmpty());
 }
 
-TEST_F(ModelReport, DestroyingAnyReportClearsCurrentReport) {
+TEST_F(ModelReport, DestroyingTheCurrentReportLeavesNone) {
     auto a = std::make_unique<TvxReport>();
-    TvxReport b;
-    EXPECT_EQ(CurrentReport, &b);
-    a.reset();
+    auto b = std::make_unique<TvxReport>();
+    CurrentReport = b.get();
+    a.reset(); // another report: the current one stays
+    EXPECT_EQ(CurrentReport, b.get());
+    b.reset();
     EXPECT_EQ(CurrentReport, nullptr);
 }
 
@@ -75,6 +78,7 @@ TEST_F(ModelReport, BandNamesKeepTheirTexts) {
 
 TEST_F(ModelReport, PreparationErrorFirstWinsWithCarriageReturns) {
     TvxReport report;
+    CurrentReport = &report; // the report being prepared
     CurrentPageNo = 2;
     SetPreparationError("Dettaglio");
     SetPreparationError("Secondo");
@@ -94,9 +98,10 @@ TEST_F(ModelReport, PreparationErrorNamesObjectBandAndPage) {
     CurrentView = memo;
     CurrentBand = band;
     CurrentPageNo = 1;
-    reportHooks().BandTypeOf = [](const TvxBand&) { return 5; };
-    SetPreparationError(QString());
-    reportHooks().BandTypeOf = nullptr;
+    {
+        const ScopedOverride dataBand(reportHooks().BandTypeOf, [](const TvxBand&) { return 5; });
+        SetPreparationError(QString());
+    }
     EXPECT_EQ(ErrorText, QString::fromUtf8("Si è verificato un errore durante la fase di "
                                            "preparazione\rOggetto: Memo1\rBanda: Dati "
                                            "principali\rPagina: 1"));
@@ -106,9 +111,9 @@ TEST_F(ModelReport, DestroyingADataBandReleasesItsDataset) {
     TvxReport report;
     Component form(nullptr, "Form1");
     // One dataset without owner (destroyed), one with owner (only unlisted).
-    auto* loose = std::make_unique<TvxDataset>(nullptr).release();
+    auto loose = std::make_unique<TvxDataset>(nullptr);
     loose->setName("Clienti");
-    report.DataSets.Add("Clienti", loose);
+    report.DataSets.Add("Clienti", std::move(loose));
     TvxDataset owned(&form);
     owned.setName("Ordini");
     report.DataSets.Add("Ordini", &owned);
@@ -123,13 +128,56 @@ TEST_F(ModelReport, DestroyingADataBandReleasesItsDataset) {
     EXPECT_EQ(owned.owner(), &form);
 }
 
+// A host with two reports: objects and datasets of one never touch the
+// other's, whichever report is current; creating a report does not make it
+// current.
+TEST_F(ModelReport, TwoReportsKeepTheirOwnDatasets) {
+    Component form(nullptr, "Form1");
+    TvxReport first;
+    TvxReport second;
+    EXPECT_EQ(CurrentReport, nullptr);
+    CurrentReport = &second;
+    {
+        TvxReport third;
+        EXPECT_EQ(CurrentReport, &second);
+    }
+    for (TvxReport* report : {&first, &second}) {
+        auto clienti = std::make_unique<TvxDataset>(nullptr);
+        clienti->setName("Clienti");
+        report->DataSets.Add("Clienti", std::move(clienti));
+    }
+    TvxDataset* kept = second.DataSets.Find("Clienti");
+    auto band = std::make_unique<TvxBandView>(&first);
+    band->SetBandType(btMasterData);
+    band->FormatText = "Clienti";
+    band.reset(); // while the second report is current
+    EXPECT_EQ(first.DataSets.Find("Clienti"), nullptr);
+    ASSERT_EQ(second.DataSets.Find("Clienti"), kept);
+    EXPECT_EQ(kept->name(), "Clienti");
+
+    // A dataset on a form leaves every list that holds it when it goes.
+    {
+        TvxDataset ordini(&form);
+        first.DataSets.Add("Ordini", &ordini);
+        second.DataSets.Add("Ordini", &ordini);
+        CurrentReport = nullptr;
+    }
+    EXPECT_EQ(first.DataSets.Find("Ordini"), nullptr);
+    EXPECT_EQ(second.DataSets.Find("Ordini"), nullptr);
+}
+
+TEST_F(ModelReport, PixelsPerInchIsTheScreensAtStart) {
+    TvxReport report;
+    EXPECT_EQ(report.PixelsPerInch, screenPixelsPerInch());
+    EXPECT_EQ(report.PixelsPerInch, 96); // the offscreen platform's logical resolution
+}
+
 TEST_F(ModelReport, ClearingDatasetsKeepsOwnedOnes) {
     Component form(nullptr, "Form1");
     TvxDataset owned(&form);
     {
         TvxReport report;
-        auto* loose = std::make_unique<TvxDataset>(nullptr).release();
-        report.DataSets.Add("B", loose);
+        report.DataSets.Add("B", std::make_unique<TvxDataset>(nullptr));
         report.DataSets.Add("A", &owned);
         report.Clear();
         EXPECT_EQ(report.DataSets.Count(), 0);
@@ -138,11 +186,9 @@ TEST_F(ModelReport, ClearingDatasetsKeepsOwnedOnes) {
 }
 
 TEST_F(ModelReport, DataSetListIsSortedWithoutRegardToCase) {
+    TvxUserDataset a, b, c;
     TvxDataSetList list;
-    int a = 0, b = 0, c = 0;
-    auto* pa = reinterpret_cast<TvxDataset*>(&a);
-    auto* pb = reinterpret_cast<TvxDataset*>(&b);
-    auto* pc = reinterpret_cast<TvxDataset*>(&c);
+    TvxDataset *pa = &a, *pb = &b, *pc = &c;
     EXPECT_TRUE(list.Add("b", pb));
     EXPECT_TRUE(list.Add("A", pa));
     EXPECT_FALSE(list.Add("B", pc)); // the earlier entry stays
@@ -155,13 +201,14 @@ TEST_F(ModelReport, DataSetListIsSortedWithoutRegardToCase) {
 TEST_F(ModelReport, HooksRunTheHigherLayersOperations) {
     TvxReport report;
     int prepared = 0, shown = 0;
-    reportHooks().PrepareAndShow = [&](TvxReport& r) { prepared += &r == &report; };
-    reportHooks().OpenPreview = [&](TvxReport&) { ++shown; };
-    report.PrepareAndShow();
-    report.OpenPreview();
-    report.Prepare(); // no hook: nothing
-    reportHooks().PrepareAndShow = nullptr;
-    reportHooks().OpenPreview = nullptr;
+    {
+        const ScopedOverride prepare(reportHooks().PrepareAndShow,
+                                     [&](TvxReport& r) { prepared += &r == &report; });
+        const ScopedOverride open(reportHooks().OpenPreview, [&](TvxReport&) { ++shown; });
+        report.PrepareAndShow();
+        report.OpenPreview();
+        report.Prepare(); // no hook: nothing
+    }
     EXPECT_EQ(prepared, 1);
     EXPECT_EQ(shown, 1);
 }

@@ -165,18 +165,6 @@ TEST_F(ModelView, SetCanvasMakesTheObjectCurrent) {
     EXPECT_EQ(CurrentView, &v);
 }
 
-TEST_F(ModelView, WordWrapBreaksAfterBlanksAndKeepsThem) {
-    // 6 pixels per character.
-    auto measure = [](const QString& s) { return int(s.size()) * 6; };
-    EXPECT_EQ(WrapLine("hello world foo", 60, measure), QStringList({"hello ", "world foo"}));
-    EXPECT_EQ(WrapLine("hello world foo", 48, measure), QStringList({"hello ", "world ", "foo"}));
-    EXPECT_EQ(WrapLine("a,b.c-d e", 18, measure), QStringList({"a,", "b.", "c-", "d ", "e"}));
-    EXPECT_EQ(WrapLine("a", 1, measure), QStringList({"a"}));
-    EXPECT_EQ(WrapLine("short", 100, measure), QStringList({"short"}));
-    // No break inside the piece: the piece up to the limit, the rest dropped.
-    EXPECT_EQ(WrapLine("abcdefghij", 24, measure), QStringList({"abcd"}));
-}
-
 TEST_F(ModelView, ExpandTextCopiesLinesWhileDesigning) {
     TvxMemoView v(nullptr);
     v.Lines = {"Totale: [SUM(x)]", "plain", "x["};

@@ -23,6 +23,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace vx {
 namespace {
 
@@ -67,16 +69,15 @@ protected:
         table()->first();
         dbSet_ = std::make_unique<TvxDBDataSet>();
         dbSet_->SetDataSet(table());
-        SetPageDataSetLookup([this](TvxPage*, int bandType) -> TvxDataset* {
+        lookup_.emplace(pageDataSetLookup(), [this](TvxPage*, int bandType) -> TvxDataset* {
             return bandType == btMasterData ? dbSet_.get() : nullptr;
         });
     }
 
     void TearDown() override {
-        SetPageDataSetLookup({});
+        lookup_.reset();
         SetExprResolver({});
         SetReportSQLConnection(report_.get(), nullptr);
-        engineHooks().Aggregate = {};
         dbSet_.reset();
         view_.reset();
         page_.reset();
@@ -120,6 +121,7 @@ protected:
     std::unique_ptr<TvxPage> page_;
     std::unique_ptr<TvxMemoView> view_;
     std::unique_ptr<TvxDBDataSet> dbSet_;
+    std::optional<ScopedOverride<PageDataSetLookup>> lookup_;
 };
 
 TEST_F(ResolverTest, PlainNamesInOrder) {
@@ -170,12 +172,12 @@ TEST_F(ResolverTest, PlainNamesInOrder) {
 TEST_F(ResolverTest, SpecialValuesReadTheEngineCounters) {
     static char bandTag = 0; // stands for the engine's run-time band
     TvxBand* band = reinterpret_cast<TvxBand*>(&bandTag);
-    EngineHooks& hooks = engineHooks();
-    const EngineHooks saved = hooks;
+    EngineHooks hooks;
     hooks.BandLineNo = [band](const TvxBand* b) { return b == band ? 11 : -1; };
     hooks.BandLineThrough = [band](const TvxBand* b) { return b == band ? 22 : -1; };
     hooks.PageCrossColumnNo = [this](const TvxPage* p) { return p == page_.get() ? 3 : -1; };
     hooks.PageLineCounter = [this](const TvxPage* p) { return p == page_.get() ? 44 : -1; };
+    const ScopedOverride engine(engineHooks(), hooks);
     CurrentBand = band;
     OutputPageIndex = 2;
     PrintTime = 0.25;
@@ -206,7 +208,6 @@ TEST_F(ResolverTest, SpecialValuesReadTheEngineCounters) {
     // Without a current band the counters of bands read 0.
     CurrentBand = nullptr;
     EXPECT_EQ(resolve(QStringLiteral("LINE#")), Variant::fromInt32(0));
-    hooks = saved;
 }
 
 TEST_F(ResolverTest, NullFieldsCountAsZeroOrEmptyInExpressionsButShowEmpty) {
@@ -278,7 +279,7 @@ TEST_F(ResolverTest, FunctionErrorsAreRecordedOnce) {
     EXPECT_EQ(
         errorDetail(),
         QStringLiteral("E' stato inserito un numero di parametri errato per la funzione : SQR"));
-    resetLibraryState();
+    modelState().reset(); // the error only: resolver, lookups and settings stay
     CurrentReport = report_.get();
     EXPECT_TRUE(call(QStringLiteral("SQRT"), {QStringLiteral("-1")}).isEmpty());
     EXPECT_EQ(errorDetail(), QStringLiteral("Tipi di parametri errati nella funzione: SQRT (-1)"));
@@ -287,13 +288,14 @@ TEST_F(ResolverTest, FunctionErrorsAreRecordedOnce) {
 TEST_F(ResolverTest, AggregatesGoThroughTheEngineHook) {
     EXPECT_TRUE(call(QStringLiteral("SUM"), {QStringLiteral("1")}).isEmpty());
     EXPECT_EQ(errorDetail(), QStringLiteral("Funzione statistica non disponibile: SUM"));
-    resetLibraryState();
+    modelState().reset(); // the error only: resolver, lookups and settings stay
     CurrentReport = report_.get();
     QString got;
-    engineHooks().Aggregate = [&](const QString& name, const QStringList& args, Variant& v) {
-        got = name + QLatin1Char('|') + args.join(QLatin1Char('|'));
-        v = Variant::fromInt32(3);
-    };
+    const ScopedOverride aggregate(engineHooks().Aggregate,
+                                   [&](const QString& name, const QStringList& args, Variant& v) {
+                                       got = name + QLatin1Char('|') + args.join(QLatin1Char('|'));
+                                       v = Variant::fromInt32(3);
+                                   });
     EXPECT_EQ(call(QStringLiteral("count"), {}), Variant::fromInt32(3));
     EXPECT_EQ(got, QStringLiteral("COUNT|"));
     EXPECT_TRUE(call(QStringLiteral("SUM"), {QStringLiteral("1"), QStringLiteral("2")}).isEmpty());
@@ -329,7 +331,7 @@ TEST_F(ResolverTest, FindLookupBindsTheKey) {
                  VxError);
     EXPECT_EQ(errorDetail(), QStringLiteral("Tipi di parametri errati nella funzione: FINDLOOKUP "
                                             "('clienti', 'nome', 'id', Vuota)"));
-    resetLibraryState();
+    modelState().reset(); // the error only: resolver, lookups and settings stay
     CurrentReport = report_.get();
     EXPECT_EQ(EvaluateExpression(QStringLiteral("SQL('SELECT nome FROM clienti', 'WHERE id = 3')")),
               Variant("O'Brien"));

@@ -2,9 +2,9 @@
 // program's folder, safe saving, template libraries, AutoLoad.
 #include "report_fixture.h"
 
-#include "platform/atomic_file.h"
 #include "platform/component.h"
 #include "platform/errors.h"
+#include "platform/platform_state.h"
 #include "report/memo_view.h"
 #include "report/report.h"
 
@@ -116,11 +116,14 @@ TEST_F(TemplateFiles, FailedSaveKeepsThePreviousFile) {
     const QByteArray before = file.readAll();
     file.close();
 
-    atomicRenameHook = [](const QString&) { return false; };
     TvxReport report;
     report.FileName = "old.vxf";
-    const QString message = errorOf([&] { report.SaveToFile(path("t.vxf")); });
-    atomicRenameHook = nullptr;
+    QString message;
+    {
+        const ScopedOverride refuseRename(platformState().AtomicRenameHook,
+                                          [](const QString&) { return false; });
+        message = errorOf([&] { report.SaveToFile(path("t.vxf")); });
+    }
     EXPECT_EQ(message, QString::fromUtf8(
                            "Si è verificato un errore durante la fase di salvataggio del report"));
     EXPECT_EQ(report.FileName, "old.vxf");

@@ -74,11 +74,11 @@ void buildSample(TvxReport& report) {
     sub->SubPage = 1;
     report.Pages->Pages(0).Add(std::move(sub));
 
-    auto* dataset = std::make_unique<TvxDataset>(nullptr).release();
+    auto dataset = std::make_unique<TvxDataset>(nullptr);
     dataset->setName("Clienti");
     dataset->RangeEnd = reCount;
     dataset->RangeEndCount = 12;
-    report.DataSets.Add("Clienti", dataset);
+    report.DataSets.Add("Clienti", std::move(dataset));
 
     const int i = report.Values->AddValue();
     report.Values->SetName(i, "Totale");
@@ -266,11 +266,28 @@ TEST_F(TemplateStream, TagAboveTenEndsReadingSilently) {
     EXPECT_EQ(report.Variables, QStringList({"Cat"}));
 }
 
-TEST_F(TemplateStream, FailingPagesPartLeavesOneEmptyPage) {
-    struct Row {
-        const char* what;
-        QByteArray tail;
-    };
+// A stream of the current header and one picture record of kind `kind`
+// holding `data`, with `extra` bytes between the picture and the record's
+// end offset, on page 0.
+QByteArray pictureStream(uint8_t kind, const QByteArray& data, const QByteArray& extra) {
+    StreamBuilder s;
+    s.bytes = currentHeader();
+    s.u8(otPicture).u8(0);
+    s.i32(0).i32(0).i32(10).i32(10).u16(0).u16(0).i32(1).i32(0).u16(0).i32(0x1FFFFFFF).i32(0);
+    s.list({}).list({}).u8(1).shortString("Picture1");
+    s.u8(kind);
+    const int32_t end = int32_t(s.bytes.size() + 4 + data.size() + extra.size());
+    s.i32(end).bytes.append(data + extra);
+    return s.bytes;
+}
+
+// Whatever fails, the report keeps the template it had: pages, objects,
+// datasets, bindings and variables. Damage in the pages part is reported
+// with the box; damage before it reaches the caller.
+TEST_F(TemplateStream, FailedLoadLeavesTheReportAsItWas) {
+    TvxReport source;
+    buildSample(source);
+    const QByteArray good = source.SaveToBytes();
     StreamBuilder unknownClass;
     unknownClass.u8(10).list({"TvxMissingView"}).u8(0);
     StreamBuilder tag7;
@@ -282,45 +299,71 @@ TEST_F(TemplateStream, FailingPagesPartLeavesOneEmptyPage) {
     truncated.u8(0).u8(0).i32(1);
     StreamBuilder longLine;
     longLine.u8(0).u8(0).commonOld(0, 0, 1, 1, false, {QByteArray(1025, 'x')});
-    const Row rows[] = {{"tag 7", tag7.bytes},
-                        {"unknown add-in", unknownClass.bytes},
-                        {"missing page", badPage.bytes},
-                        {"truncated", truncated.bytes},
-                        {"line over 1024", longLine.bytes}};
+    QByteArray version28 = currentHeader();
+    version28[0] = char(28);
+    StreamBuilder datasetCut;
+    datasetCut.u8(27).i32(1).u8(0).shortString("abc");
+    struct Row {
+        const char* what;
+        QByteArray bytes;
+        bool thrown; // else the box
+    };
+    const Row rows[] = {
+        {"tag 7", currentHeader() + tag7.bytes, false},
+        {"unknown add-in", currentHeader() + unknownClass.bytes, false},
+        {"missing page", currentHeader() + badPage.bytes, false},
+        {"truncated object", currentHeader() + truncated.bytes, false},
+        {"line over 1024", currentHeader() + longLine.bytes, false},
+        {"picture not a bitmap", pictureStream(1, "non una bitmap", {}), false},
+        {"unknown version", version28, false},
+        {"cut in the header", good.left(20), true},
+        {"empty stream", QByteArray(), true},
+        {"dataset record cut", datasetCut.bytes, true},
+    };
     for (const Row& row : rows) {
         clearMessages();
         TvxReport report;
-        auto* ds = std::make_unique<TvxDataset>(nullptr).release();
-        report.DataSets.Add("X", ds);
-        report.LoadFromBytes(currentHeader() + row.tail);
-        ASSERT_FALSE(messages().empty()) << row.what;
-        EXPECT_EQ(messages().back().caption, "Errore") << row.what;
-        EXPECT_EQ(messages().back().text, kLoadFailed) << row.what;
-        ASSERT_EQ(report.Pages->Count(), 1) << row.what;
-        EXPECT_TRUE(report.Pages->Pages(0).Objects.empty()) << row.what;
-        EXPECT_EQ(report.DataSets.Count(), 0) << row.what;
+        report.LoadFromBytes(good);
+        report.Variables << "Altra";
+        const QByteArray before = report.SaveToBytes();
+        bool thrown = false;
+        try {
+            report.LoadFromBytes(row.bytes);
+        } catch (const VxError&) {
+            thrown = true;
+        }
+        EXPECT_EQ(thrown, row.thrown) << row.what;
+        if (!row.thrown) {
+            // An unknown add-in's own box comes first, then the load's.
+            const size_t boxes = std::string_view(row.what) == "unknown add-in" ? 2 : 1;
+            ASSERT_EQ(messages().size(), boxes) << row.what;
+            EXPECT_EQ(messages().back().caption, "Errore") << row.what;
+            EXPECT_EQ(messages().back().text, kLoadFailed) << row.what;
+        }
+        EXPECT_EQ(report.SaveToBytes(), before) << row.what;
+        EXPECT_EQ(report.Pages->Count(), 2) << row.what;
     }
+    // A fresh report that fails to load keeps its one empty page.
+    TvxReport fresh;
+    EXPECT_THROW(fresh.LoadFromBytes(good.left(20)), VxError);
+    ASSERT_EQ(fresh.Pages->Count(), 1);
+    EXPECT_TRUE(fresh.Pages->Pages(0).Objects.empty());
 }
 
-TEST_F(TemplateStream, UnknownVersionIsALoadError) {
+// The picture is what its own header holds: bytes between its end and the
+// record's end offset are skipped, never kept and written back.
+TEST_F(TemplateStream, PictureEndsWhereItsHeaderSays) {
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const QByteArray bmp = PictureHolder::fromImage(image).data;
     TvxReport report;
-    QByteArray bytes = currentHeader();
-    bytes[0] = char(28);
-    report.LoadFromBytes(bytes);
-    ASSERT_EQ(messages().size(), 1u);
-    EXPECT_EQ(messages()[0].text, kLoadFailed);
-    EXPECT_EQ(report.Pages->Count(), 1);
-}
-
-TEST_F(TemplateStream, DamageInTheHeaderReachesTheCaller) {
-    TvxReport report;
-    EXPECT_THROW(report.LoadFromBytes(QByteArray()), VxError);
-    StreamBuilder s;
-    s.u8(27).i32(1000000); // more dataset records than bytes
-    EXPECT_THROW(report.LoadFromBytes(s.bytes), VxError);
-    StreamBuilder t;
-    t.u8(27).i32(1).u8(0).shortString("abc"); // record cut short
-    EXPECT_THROW(report.LoadFromBytes(t.bytes), VxError);
+    report.LoadFromBytes(pictureStream(1, bmp, "coda estranea"));
+    EXPECT_TRUE(messages().empty());
+    ASSERT_EQ(report.Pages->Pages(0).Objects.size(), 1u);
+    const auto* picture = dynamic_cast<const TvxPictureView*>(report.Pages->Pages(0).Object(0));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->Picture.data, bmp);
+    EXPECT_FALSE(report.SaveToBytes().contains("coda estranea"));
 }
 
 TEST_F(TemplateStream, EveryTruncationFailsCleanly) {
@@ -407,13 +450,13 @@ TEST_F(TemplateStream, DatabaseDatasetRecordsBindByPathWithTheirFilter) {
     QByteArray saved;
     {
         TvxReport report;
-        auto* db = std::make_unique<TvxDBDataSet>(nullptr).release();
+        auto db = std::make_unique<TvxDBDataSet>(nullptr);
         db->setName("Clienti");
         db->SetDataSet(&table);
         db->Filtered = true;
         db->Filter = "[saldo] > 0";
         db->RangeBegin = rbCurrent;
-        report.DataSets.Add("Clienti", db);
+        report.DataSets.Add("Clienti", std::move(db));
         saved = report.SaveToBytes();
     }
     TvxReport copy;

@@ -33,12 +33,13 @@ fail() {
 }
 
 # Everything of the system's print set-up a run could change: every file
-# under /etc/cups with its mode and content, and the system's schedulers.
+# under /etc/cups with its mode and content (the system's queues among
+# them), and the system's schedulers (not the private ones of runs).
 system_state() {
     find /etc/cups -printf '%p %m %u %g\n' | sort
     find /etc/cups -type f -exec md5sum {} + | sort
     pgrep -x cupsd | while read -r pid; do
-        grep -q vx-services "/proc/$pid/cmdline" 2>/dev/null || echo "scheduler $pid"
+        grep -q /tmp/vx- "/proc/$pid/cmdline" 2>/dev/null || echo "scheduler $pid"
     done
 }
 

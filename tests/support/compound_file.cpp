@@ -7,6 +7,7 @@
 #include "tests/support/compound_file.h"
 
 #include "platform/byte_writer.h"
+#include "platform/emf/recording_canvas.h"
 
 namespace vx::test {
 
@@ -52,6 +53,12 @@ QByteArray makePresentationStream(uint32_t clipboardFormat, uint32_t aspect, int
     out.u32(0); // no table of contents
     out.u32(0);
     return bytes;
+}
+
+QByteArray makeRedMetafile(int width, int height) {
+    emf::RecordingCanvas canvas(QSize(width, height));
+    canvas.fillRect(QRect(0, 0, width, height), BrushSpec{BrushStyle::Solid, rgb(255, 0, 0), 0});
+    return canvas.finish();
 }
 
 QByteArray makeCompObj(const QByteArray& userType, const QByteArray& progId) {

@@ -26,6 +26,10 @@ QByteArray makeCompoundFile(const std::vector<CompoundStream>& streams,
 QByteArray makePresentationStream(uint32_t clipboardFormat, uint32_t aspect, int32_t widthHimetric,
                                   int32_t heightHimetric, const QByteArray& data);
 
+// A metafile of `width` x `height` pixels filled red: a presentation picture
+// whose pixels a test can recognise.
+QByteArray makeRedMetafile(int width = 40, int height = 20);
+
 // A "\1CompObj" stream naming the user type and the ProgID.
 QByteArray makeCompObj(const QByteArray& userType, const QByteArray& progId);
 

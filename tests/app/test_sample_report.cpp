@@ -1,11 +1,11 @@
 // The bundled sample prepared report: the generator's output loads, and the
 // committed samples/fattura.vxp is what the generator makes today.
 
-#include "../support/paths.h"
+#include "app/sample_report.h"
 #include "platform/emf/emf_text.h"
 #include "report/emf_pages.h"
-#include "report/sample_report.h"
-#include "report_fixture.h"
+#include "tests/report/report_fixture.h"
+#include "tests/support/paths.h"
 
 #include <QFile>
 #include <QProcess>

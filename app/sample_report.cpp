@@ -1,4 +1,4 @@
-#include "report/sample_report.h"
+#include "app/sample_report.h"
 
 #include "platform/canvas.h"
 #include "platform/emf/recording_canvas.h"

@@ -1,0 +1,26 @@
+#pragma once
+
+// The list report the engine's benchmarks prepare: a table "movimenti" of an
+// SQLite database, and a template with a title, a page header "Pagina N di
+// T" (two passes), a data band of six fields with number and date formats,
+// a summary with SUM and COUNT and a page footer.
+
+#include <QString>
+
+#include <memory>
+
+namespace vx {
+class TvxReport;
+}
+
+namespace vx::bench {
+
+// Creates the database file with `rows` rows.
+void makeListDatabase(const QString& file, int rows);
+// The list template, its dataset bound to "Dati.movimenti" (register the
+// database as the data module "Dati" before preparing it).
+std::unique_ptr<TvxReport> makeListReport();
+// Writes the template as a ".vxf" file.
+void writeListTemplate(const QString& file);
+
+} // namespace vx::bench

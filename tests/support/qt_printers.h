@@ -1,0 +1,20 @@
+#pragma once
+
+// GoogleTest prints QString and QStringList values as text in failure
+// messages (instead of their bytes).
+
+#include <QString>
+#include <QStringList>
+
+#include <ostream>
+
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+inline void PrintTo(const QStringList& l, std::ostream* os) {
+    *os << "{\n";
+    for (const QString& s : l)
+        *os << "  \"" << s.toStdString() << "\"\n";
+    *os << "}";
+}
