@@ -53,7 +53,7 @@ void startMasterForCrossTable(PageRun& page) {
         master->DataSet->First();
 }
 
-// Step 1 of BuildPage: the output page this template page starts on.
+// The output page this template page starts on (BuildPage begins here).
 void openPage(PageRun& page) {
     PreparationState& st = preparationState();
     if (st.ContinuePrevious && st.LastCursorY == st.LastBottomLimit) {

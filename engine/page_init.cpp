@@ -43,7 +43,7 @@ void addKey(BandKeys& keys, TvxBandView* view) {
     keys.emplace(view->BandType(), view);
 }
 
-// Step 1: remember the design geometry, mark the objects to sort.
+// Remembers the design geometry and marks the objects to sort.
 void markObjects(PageRun& page) {
     TvxPage& tp = *page.Template;
     page.DesignKept = true;
@@ -67,8 +67,8 @@ void markObjects(PageRun& page) {
     }
 }
 
-// Steps 2 and 3: cross-table bands take their extent; the objects inside
-// one become its cells.
+// Cross-table bands take their extent; the objects inside one become its
+// cells.
 void sortCrossCells(PageRun& page, BandKeys& keys) {
     bool any = false;
     for (int type = btCrossHeader; type <= btCrossFooter; ++type) {
@@ -137,7 +137,7 @@ void collectObjects(PageRun& page, TvxBand& band) {
     }
 }
 
-// Steps 4 and 5: the horizontal bands of one type, chained by Top.
+// The horizontal bands of one type, chained by Top.
 void makeChain(PageRun& page, int type, BandKeys& keys) {
     std::vector<std::unique_ptr<TvxBand>> bands;
     for (const auto& owned : page.Template->Objects) {
@@ -168,7 +168,7 @@ void makeChain(PageRun& page, int type, BandKeys& keys) {
     page.Bands[size_t(type)] = std::move(bands.front());
 }
 
-// Step 6: what lies in no band prints where it stands.
+// What lies in no band prints where it stands.
 void collectUnbanded(PageRun& page) {
     TvxBand* none = page.Band(btNone);
     none->Top = 0;
@@ -183,7 +183,7 @@ void collectUnbanded(PageRun& page) {
     }
 }
 
-// Step 7: the innermost group is the lowest header with the highest footer.
+// The innermost group is the lowest header with the highest footer.
 void pairGroups(PageRun& page) {
     std::vector<TvxBand*> headers;
     for (TvxBand* b = page.Band(btGroupHeader); b && b->View; b = b->NextBand.get())
@@ -198,7 +198,8 @@ void pairGroups(PageRun& page) {
     }
 }
 
-// Step 8.
+// The page's columns: their count (1 to 1000), gap and the width each gets
+// of the space between the margins.
 void computeColumns(PageRun& page) {
     const TvxPage& tp = *page.Template;
     page.ColumnCount = std::clamp(tp.ColumnCount, 1, 1000);
@@ -209,7 +210,7 @@ void computeColumns(PageRun& page) {
     page.Template->ColumnWidth = page.ColumnWidth;
 }
 
-// Step 9: each band type's first band takes the dataset its object names.
+// Each band type's first band takes the dataset its object names.
 void attachDatasets(PageRun& page, const BandKeys& keys) {
     CurrentPage = page.Template;
     for (const auto& [type, view] : keys) {

@@ -340,7 +340,7 @@ TvxExpr& TvxExpr::instance() {
 
 namespace {
 
-// Step 1: the counts of "(" and ")" outside quotes must agree. Inside one
+// First check: the counts of "(" and ")" outside quotes must agree. Inside one
 // kind of quote the other kind is an ordinary character, and a bracketed name
 // outside quotes is skipped whole, as argument splitting does: a field such
 // as [Dell'Orto] or Dati."Dell'Orto" must not open a quote that hides the ")"

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -53,18 +54,8 @@ public:
     int32_t i32() { return readLE<int32_t>(); }
     uint64_t u64() { return readLE<uint64_t>(); }
     int64_t i64() { return readLE<int64_t>(); }
-    double f64() {
-        uint64_t bits = u64();
-        double d;
-        std::memcpy(&d, &bits, sizeof d);
-        return d;
-    }
-    float f32() {
-        uint32_t bits = u32();
-        float f;
-        std::memcpy(&f, &bits, sizeof f);
-        return f;
-    }
+    double f64() { return std::bit_cast<double>(u64()); }
+    float f32() { return std::bit_cast<float>(u32()); }
 
     // n raw bytes; an empty array (and failure) when fewer are left.
     QByteArray bytes(size_t n) {

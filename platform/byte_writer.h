@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -27,16 +28,8 @@ public:
     void i32(int32_t v) { writeLE(uint32_t(v)); }
     void u64(uint64_t v) { writeLE(v); }
     void i64(int64_t v) { writeLE(uint64_t(v)); }
-    void f64(double d) {
-        uint64_t bits;
-        std::memcpy(&bits, &d, sizeof bits);
-        u64(bits);
-    }
-    void f32(float f) {
-        uint32_t bits;
-        std::memcpy(&bits, &f, sizeof bits);
-        u32(bits);
-    }
+    void f64(double d) { u64(std::bit_cast<uint64_t>(d)); }
+    void f32(float f) { u32(std::bit_cast<uint32_t>(f)); }
     void bytes(const QByteArray& b) { out_->append(b); }
     void bytes(const char* p, qsizetype n) { out_->append(p, n); }
     void zeros(qsizetype n) { out_->append(n, '\0'); }

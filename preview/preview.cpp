@@ -94,8 +94,9 @@ std::vector<TvxPreview*>& OpenPreviews() {
 void FreeOpenPreviews() {
     std::vector<TvxPreview*> windows;
     windows.swap(OpenPreviews());
+    // The list holds the windows OpenReportPreview made, and only those.
     for (TvxPreview* w : windows)
-        std::unique_ptr<TvxPreview>(w).reset();
+        delete w;
 }
 
 void OpenReportPreview(TvxReport& report) {

@@ -14,30 +14,12 @@ using emf::RectL;
 
 namespace {
 
-// Offsets inside EMR_EXTTEXTOUTA/W (from the record's type field): the
-// bounds, then the EMRTEXT's character count and string offset.
-constexpr uint32_t kBoundsAt = 8;
-constexpr uint32_t kCharsAt = 44;
-constexpr uint32_t kStringAt = 48;
-constexpr uint32_t kMinTextRecord = 52;
-
-// Windows-1252: Latin-1 except 0x80..0x9F.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 inline char16_t fold(char16_t c, bool caseSensitive) {
     return (!caseSensitive && c >= u'a' && c <= u'z') ? char16_t(c - (u'a' - u'A')) : c;
 }
 
-uint32_t u32At(const char* p) {
-    return uint32_t(uint8_t(p[0])) | (uint32_t(uint8_t(p[1])) << 8) |
-           (uint32_t(uint8_t(p[2])) << 16) | (uint32_t(uint8_t(p[3])) << 24);
-}
-
 RectL boundsOf(const EmfRecord& rec) {
-    ByteReader r(rec.data + kBoundsAt, rec.size - kBoundsAt);
+    ByteReader r = rec.payload(); // a text record starts with its bounds
     return emf::readRectL(r);
 }
 
@@ -97,33 +79,14 @@ bool isWordSeparator(char16_t c) {
 
 bool searchTextOfRecord(const EmfRecord& rec, bool caseSensitive, std::u16string& out) {
     out.clear();
-    if (!isTextRecord(rec.type) || rec.data == nullptr || rec.size < kMinTextRecord)
+    const std::optional<emf::TextSpan> span = emf::extTextOutSpan(rec);
+    if (!span)
         return false;
-    const uint32_t chars = u32At(rec.data + kCharsAt);
-    const uint32_t offString = u32At(rec.data + kStringAt);
-    const bool wide = rec.type == emf::EMR_EXTTEXTOUTW;
-    if (chars == 0)
-        return true;
-    // The string must lie inside the record (64-bit sums cannot overflow).
-    const uint64_t end = uint64_t(offString) + uint64_t(chars) * (wide ? 2u : 1u);
-    if (offString < 8 || end > rec.size)
-        return false;
-    const char* p = rec.data + offString;
-    out.reserve(chars);
-    if (wide) {
-        for (uint32_t i = 0; i < chars; ++i) {
-            const char16_t c = char16_t(uint8_t(p[2 * i]) | (uint8_t(p[2 * i + 1]) << 8));
-            if (c >= 32)
-                out.push_back(fold(c, caseSensitive));
-        }
-    } else {
-        for (uint32_t i = 0; i < chars; ++i) {
-            const uint8_t b = uint8_t(p[i]);
-            if (b < 32)
-                continue;
-            const char16_t c = (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : char16_t(b);
+    out.reserve(span->chars);
+    for (uint32_t i = 0; i < span->chars; ++i) {
+        const char16_t c = span->at(i);
+        if (c >= 32)
             out.push_back(fold(c, caseSensitive));
-        }
     }
     return true;
 }

@@ -59,9 +59,9 @@ Field* fieldOf(DataSet* ds, const QString& name) {
 // fields found are kept. Field objects live as long as their dataset, so the
 // cache forgets everything when a dataset it holds goes away, and whenever
 // ClearFieldNameCache is called (a preparation starts and ends).
-class FieldNameCache {
+class FieldNameCache : public LibraryStatePart {
 public:
-    ~FieldNameCache() { clear(); }
+    void reset() override { clear(); }
 
     bool find(const QString& name, DataSet*& dataSet, Field*& field) const {
         const auto it = entries_.constFind(name);
@@ -106,8 +106,7 @@ private:
 };
 
 FieldNameCache& fieldNameCache() {
-    static FieldNameCache cache;
-    return cache;
+    return libraryState().part<FieldNameCache>();
 }
 
 } // namespace

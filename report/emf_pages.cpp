@@ -84,10 +84,6 @@ QSize pictureSizeOf(const emf::EmfPicture& picture) {
     return QSize(side(f.left, f.right), side(f.top, f.bottom));
 }
 
-struct StreamDamage {
-    int pageNumber; // 0 = before the first page
-};
-
 } // namespace
 
 PreparedPageInfo::PreparedPageInfo() = default;
@@ -109,6 +105,155 @@ QString preparedReadError(const QString& sourceName, int pageNumber) {
     return what +
            QStringLiteral(": il file è danneggiato o incompleto (pagina %1).").arg(pageNumber);
 }
+
+namespace {
+
+// Reads a prepared report step by step: the printer list, the page count,
+// then each page's record and picture. Every failure is the one error that
+// the file is damaged, naming the page being read (0: before the first).
+class PreparedStreamReader {
+public:
+    PreparedStreamReader(QIODevice& stream, const QString& sourceName)
+        : stream_(stream), sourceName_(sourceName) {}
+
+    // A 16-bit line count, per line a 16-bit length and its bytes; the first
+    // line names the printer. No value when the list is empty.
+    std::optional<QString> readPrinterList() {
+        const int lines = u16();
+        std::optional<QString> printer;
+        for (int i = 0; i < lines; ++i) {
+            const int length = u16();
+            if (length > kListLineMax || length > left())
+                throw damaged();
+            QByteArray line(length, '\0');
+            if (!readExactly(stream_, line.data(), length))
+                throw damaged();
+            if (i == 0)
+                printer = fromCodePage(line);
+        }
+        return printer;
+    }
+
+    // The number of pages (0 for none), no more than the bytes left can hold:
+    // every page takes at least its record and the smallest metafile.
+    int32_t readPageCount() {
+        char bytes[4];
+        if (!readExactly(stream_, bytes, 4))
+            throw damaged();
+        const int32_t count = int32_t(le32(bytes));
+        if (count <= 0)
+            return 0;
+        if (count > left() / (kPageRecordSize + kMinEmfSize) + 1)
+            throw damaged();
+        return count;
+    }
+
+    // Page `number` (from 1): its record, its picture, and the move to the
+    // offset where the next page starts.
+    std::unique_ptr<PreparedPageInfo> readPage(int number) {
+        pageNumber_ = number;
+        const qint64 start = stream_.pos();
+        char rec[kPageRecordSize];
+        if (!readExactly(stream_, rec, kPageRecordSize))
+            throw damaged();
+        ByteReader r(rec, sizeof rec);
+        const int32_t next = r.i32();
+        auto info = std::make_unique<PreparedPageInfo>();
+        info->PaperSize = r.u16();
+        info->PaperWidth = r.i32();
+        info->PaperHeight = r.i32();
+        info->Orientation = r.u8();
+        info->UseMargins = r.u8();
+        info->Picture = readPicture();
+        info->PictureSize = pictureSizeOf(info->Picture);
+        skipTo(start, next);
+        return info;
+    }
+
+private:
+    VxError damaged() const { return VxError(preparedReadError(sourceName_, pageNumber_)); }
+
+    // Bytes left, when the device knows its size (files, buffers).
+    qint64 left() const {
+        return stream_.isSequential() ? std::numeric_limits<qint64>::max()
+                                      : stream_.size() - stream_.pos();
+    }
+
+    uint16_t u16() {
+        char b[2];
+        if (!readExactly(stream_, b, 2))
+            throw damaged();
+        return uint16_t(uint8_t(b[0]) | uint8_t(b[1]) << 8);
+    }
+
+    // The metafile, whose length is in its header.
+    emf::EmfPicture readPicture() {
+        char peek[kEmfPeekSize];
+        if (!readExactly(stream_, peek, kEmfPeekSize))
+            throw damaged();
+        const uint32_t emfBytes = le32(peek + 48);
+        if (le32(peek) != emf::EMR_HEADER || le32(peek + 40) != emf::kEmfSignature ||
+            emfBytes < kMinEmfSize || emfBytes > kMaxEmfSize ||
+            qint64(emfBytes) - kEmfPeekSize > left())
+            throw damaged();
+        QByteArray bytes(qsizetype(emfBytes), Qt::Uninitialized);
+        std::memcpy(bytes.data(), peek, kEmfPeekSize);
+        if (!readExactly(stream_, bytes.data() + kEmfPeekSize, qint64(emfBytes) - kEmfPeekSize))
+            throw damaged();
+        try {
+            return emf::EmfPicture::parse(std::move(bytes));
+        } catch (const VxError&) {
+            throw damaged();
+        }
+    }
+
+    // The next offset must lie after this page's record and within the
+    // stream, so that every page moves the reader forward.
+    void skipTo(qint64 start, int32_t next) {
+        if (next < start + kPageRecordSize + qint64(kMinEmfSize) ||
+            (!stream_.isSequential() && next > stream_.size()))
+            throw damaged();
+        if (next != stream_.pos() && (stream_.isSequential() || !stream_.seek(next)))
+            throw damaged();
+    }
+
+    QIODevice& stream_;
+    const QString& sourceName_;
+    int pageNumber_ = 0;
+};
+
+// The page metrics of each page's paper from the printer settings; the same
+// paper gives the same metrics, so they are asked only when the paper changes.
+class PaperMetricsCache {
+public:
+    explicit PaperMetricsCache(const PreparedPrinterAccess& access) : access_(access) {}
+
+    PageMetrics of(const PreparedPageInfo& page) {
+        const PaperKey key{page.PaperSize, page.PaperWidth, page.PaperHeight, page.Orientation};
+        if (!known_ || !(last_ == key)) {
+            metrics_ =
+                access_.PageMetricsFor
+                    ? access_.PageMetricsFor(key.code, key.width, key.height, key.orientation)
+                    : defaultPageMetricsFor(key.code, key.width, key.height, key.orientation);
+            last_ = key;
+            known_ = true;
+        }
+        return metrics_;
+    }
+
+private:
+    struct PaperKey {
+        int32_t code = 0, width = 0, height = 0;
+        uint8_t orientation = 0;
+        bool operator==(const PaperKey&) const = default;
+    };
+    const PreparedPrinterAccess& access_;
+    bool known_ = false; // last_ names the paper of metrics_
+    PaperKey last_;
+    PageMetrics metrics_;
+};
+
+} // namespace
 
 TvxEMFPages::TvxEMFPages(TvxReport* report) : report_(report) {}
 
@@ -256,118 +401,21 @@ void TvxEMFPages::SaveToStream(QIODevice& stream) {
 
 void TvxEMFPages::LoadFromStream(QIODevice& stream, const QString& sourceName) {
     Clear();
-    const auto& access = preparedPrinterAccess();
-    int pageNumber = 0;
-    auto damaged = [&]() { return VxError(preparedReadError(sourceName, pageNumber)); };
-    // Bytes left, when the device knows its size (files, buffers).
-    auto left = [&stream]() -> qint64 {
-        return stream.isSequential() ? std::numeric_limits<qint64>::max()
-                                     : stream.size() - stream.pos();
-    };
-    auto readU16 = [&]() -> uint16_t {
-        char b[2];
-        if (!readExactly(stream, b, 2))
-            throw damaged();
-        return uint16_t(uint8_t(b[0]) | uint8_t(b[1]) << 8);
-    };
-
-    // Printer list: a 16-bit line count, per line a 16-bit length and bytes.
-    const int lines = readU16();
-    QString printer;
-    for (int i = 0; i < lines; ++i) {
-        const int length = readU16();
-        if (length > kListLineMax || length > left())
-            throw damaged();
-        QByteArray line(length, '\0');
-        if (!readExactly(stream, line.data(), length))
-            throw damaged();
-        if (i == 0)
-            printer = fromCodePage(line);
-    }
-    if (lines > 0) {
+    const PreparedPrinterAccess& access = preparedPrinterAccess();
+    PreparedStreamReader in(stream, sourceName);
+    if (const std::optional<QString> printer = in.readPrinterList()) {
         if (access.SelectStoredPrinter)
-            access.SelectStoredPrinter(report_, printer);
+            access.SelectStoredPrinter(report_, *printer);
         else
-            defaultSelectStoredPrinter(report_, printer);
+            defaultSelectStoredPrinter(report_, *printer);
     }
-
-    char countBytes[4];
-    if (!readExactly(stream, countBytes, 4))
-        throw damaged();
-    const int32_t count = int32_t(le32(countBytes));
-    if (count <= 0)
-        return;
-    // Every page takes at least its record and the smallest metafile.
-    if (count > left() / (kPageRecordSize + kMinEmfSize) + 1)
-        throw damaged();
-
-    struct PaperKey {
-        int32_t code, width, height;
-        uint8_t orientation;
-        bool operator==(const PaperKey&) const = default;
-    };
-    std::optional<PaperKey> lastPaper;
-    PageMetrics lastMetrics;
+    const int32_t count = in.readPageCount();
+    PaperMetricsCache metrics(access);
     pages_.reserve(size_t(std::min<int32_t>(count, 100000)));
-
     for (int32_t i = 0; i < count; ++i) {
-        pageNumber = i + 1;
-        const qint64 start = stream.pos();
-        char rec[kPageRecordSize];
-        if (!readExactly(stream, rec, kPageRecordSize))
-            throw damaged();
-        ByteReader r(rec, sizeof rec);
-        const int32_t next = r.i32();
-        auto info = std::make_unique<PreparedPageInfo>();
-        info->PaperSize = r.u16();
-        info->PaperWidth = r.i32();
-        info->PaperHeight = r.i32();
-        info->Orientation = r.u8();
-        info->UseMargins = r.u8();
-
-        // The metafile: its length is in the header.
-        char peek[kEmfPeekSize];
-        if (!readExactly(stream, peek, kEmfPeekSize))
-            throw damaged();
-        const uint32_t emfBytes = le32(peek + 48);
-        if (le32(peek) != emf::EMR_HEADER || le32(peek + 40) != emf::kEmfSignature ||
-            emfBytes < kMinEmfSize || emfBytes > kMaxEmfSize ||
-            qint64(emfBytes) - kEmfPeekSize > left())
-            throw damaged();
-        QByteArray bytes(qsizetype(emfBytes), Qt::Uninitialized);
-        std::memcpy(bytes.data(), peek, kEmfPeekSize);
-        if (!readExactly(stream, bytes.data() + kEmfPeekSize, qint64(emfBytes) - kEmfPeekSize))
-            throw damaged();
-        try {
-            info->Picture = emf::EmfPicture::parse(std::move(bytes));
-        } catch (const VxError&) {
-            throw damaged();
-        }
-        info->PictureSize = pictureSizeOf(info->Picture);
-
-        // The next offset must lie after this page's record and within the
-        // stream, so that every page moves the reader forward.
-        const qint64 end = stream.pos();
-        if (next < start + kPageRecordSize + qint64(kMinEmfSize) ||
-            (!stream.isSequential() && next > stream.size()))
-            throw damaged();
-        if (next != end) {
-            if (stream.isSequential() || !stream.seek(next))
-                throw damaged();
-        }
-
-        // Metrics from the printer settings; the same paper gives the same
-        // metrics, so they are asked only when the paper changes.
-        const PaperKey key{info->PaperSize, info->PaperWidth, info->PaperHeight, info->Orientation};
-        if (!lastPaper || !(*lastPaper == key)) {
-            lastMetrics =
-                access.PageMetricsFor
-                    ? access.PageMetricsFor(key.code, key.width, key.height, key.orientation)
-                    : defaultPageMetricsFor(key.code, key.width, key.height, key.orientation);
-            lastPaper = key;
-        }
-        info->PageMetrics = lastMetrics;
-        pages_.push_back(std::move(info));
+        std::unique_ptr<PreparedPageInfo> page = in.readPage(i + 1);
+        page->PageMetrics = metrics.of(*page);
+        pages_.push_back(std::move(page));
     }
 }
 

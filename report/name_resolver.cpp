@@ -93,7 +93,7 @@ Variant specialValue(const QString& upper, bool* known) {
     return Variant();
 }
 
-// Steps 3 to 5 of a plain name: fields, dataset names, system values.
+// A plain name that is no variable: a field, a dataset name, a system value.
 void resolveFromFields(const QString& name, Variant& value) {
     DataSet* dataSet = nullptr;
     Field* field = nullptr;

@@ -2,7 +2,7 @@
 
 // TvxView: the base of every report object (text, picture, band,
 // sub-report and the add-in objects), with its persistent fields, the
-// engine's run-time geometry and the virtual operations in their slot order.
+// engine's run-time geometry and the operations each kind overrides.
 
 #include "platform/canvas.h"
 #include "platform/edge_rect.h"
@@ -81,9 +81,8 @@ struct MenuItem {
 
 class TvxView {
 public:
-    // Slot 5 (Create): every class is created with the report it belongs to
-    // (which may be none). Concrete classes end their constructor with
-    // AssignDefaultName().
+    // Every object is created with the report it belongs to (which may be
+    // none). Concrete classes end their constructor with AssignDefaultName().
     explicit TvxView(TvxReport* report);
     virtual ~TvxView();
     TvxView(const TvxView&) = delete;
@@ -92,18 +91,18 @@ public:
     // The class name ("TvxMemoView"); add-in records store it.
     virtual QString ClassName() const = 0;
 
-    // Virtual operations in slot order.
-    virtual bool UsesDataSet() const;                       // 1
-    virtual void ComputeDrawRect();                         // 2
-    virtual void FillBackground();                          // 3
-    virtual void DrawFrameLines();                          // 4
-    virtual void Assign(const TvxView& source);             // 6
-    virtual void Draw(Canvas& canvas) = 0;                  // 7
-    virtual void LoadFromStream(ByteReader& stream);        // 8: common part
-    virtual void SaveToStream(ByteWriter& stream) const;    // 9: common part
-    virtual void LoadFromField(const QVariant& value);      // 10: null = null field
-    virtual void AddMenuItems(std::vector<MenuItem>& menu); // 11
-    virtual QRegion GetRegion(bool grown) const;            // 12
+    // What each kind of object does in its own way.
+    virtual bool UsesDataSet() const;
+    virtual void ComputeDrawRect();
+    virtual void FillBackground();
+    virtual void DrawFrameLines();
+    virtual void Assign(const TvxView& source);
+    virtual void Draw(Canvas& canvas) = 0;
+    virtual void LoadFromStream(ByteReader& stream);     // the fields every object has
+    virtual void SaveToStream(ByteWriter& stream) const; // the fields every object has
+    virtual void LoadFromField(const QVariant& value);   // a null value is a null field
+    virtual void AddMenuItems(std::vector<MenuItem>& menu);
+    virtual QRegion GetRegion(bool grown) const;
 
     // Plain operations.
     void SetCanvas(Canvas* canvas); // also makes this object CurrentView
@@ -125,7 +124,8 @@ public:
     void SetFrameTop(bool on) { setFrameBit(frTop, on); }
     void SetFrameAll(bool on) { FrameLines = on ? frAll : 0; }
 
-    // Members in declaration order.
+    // The object's name and links, its run-time geometry, then its place,
+    // frame, fill, format and text.
     QString Name;
     TvxReport* Report = nullptr;   // not owned
     TvxBand* ParentBand = nullptr; // set by the engine

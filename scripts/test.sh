@@ -14,6 +14,8 @@ fi
 shift
 
 jobs=$(nproc)
+# Formatting and layers first: they need no build and fail fast.
+bash scripts/check.sh format layers
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$jobs"
 ctest --preset release -j "$jobs"
@@ -32,10 +34,13 @@ for loc in it_IT.UTF-8 C.UTF-8 de_CH.UTF-8; do
 done
 
 if [ "${1:-}" != "--quick" ]; then
-  # The same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+  # The same suite under AddressSanitizer and UndefinedBehaviorSanitizer;
+  # VX_DETECT_LEAKS=1 adds LeakSanitizer (tests/lsan.supp).
   cmake --preset asan >/dev/null
   cmake --build --preset asan -j "$jobs"
-  ASAN_OPTIONS=detect_leaks=0 ctest --preset asan -j "$jobs"
+  ASAN_OPTIONS=detect_leaks=${VX_DETECT_LEAKS:-0} \
+    LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
+    ctest --preset asan -j "$jobs"
   # Each fuzz target for a short while, with its seed corpus.
   if [ -n "$(ls fuzz/fuzz_*.cpp 2>/dev/null)" ]; then
     bash scripts/fuzz.sh 30

@@ -322,6 +322,7 @@ struct EmfPlayer::Impl {
     void playGradient(const EmfRecord& rec);
     void playPathRecord(uint32_t type, ByteReader& r);
     void playMapping(uint32_t type, ByteReader& r);
+    void playLineTo(ByteReader& r);
     void playClipRecord(uint32_t type, ByteReader& r, const EmfRecord& rec);
     void saveDc();
     void restoreDc(int32_t n);

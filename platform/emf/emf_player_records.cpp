@@ -10,55 +10,35 @@ namespace vx::emf {
 void EmfPlayer::Impl::play(const EmfRecord& rec) {
     ByteReader r = rec.payload();
     DcState& dc = st.dc;
-    switch (rec.type) {
-    case EMR_HEADER:
+    switch (playEntryOf(rec.type)) {
+    case PlayEntry::None:
+        return; // end of file, EMF+ comments (the GDI records that follow draw), palettes, ...
+    case PlayEntry::Header:
         resetState();
         applyClip();
         return;
-    case EMR_EOF:
-        return;
-    case EMR_GDICOMMENT:
-        return; // EMF+ and private data: the GDI records that follow draw
-    case EMR_POLYBEZIER:
-    case EMR_POLYGON:
-    case EMR_POLYLINE:
-    case EMR_POLYBEZIERTO:
-    case EMR_POLYLINETO:
+    case PlayEntry::Poly:
         return playPoly(rec, false);
-    case EMR_POLYBEZIER16:
-    case EMR_POLYGON16:
-    case EMR_POLYLINE16:
-    case EMR_POLYBEZIERTO16:
-    case EMR_POLYLINETO16:
+    case PlayEntry::Poly16:
         return playPoly(rec, true);
-    case EMR_POLYPOLYLINE:
-    case EMR_POLYPOLYGON:
+    case PlayEntry::PolyPoly:
         return playPolyPoly(rec, false);
-    case EMR_POLYPOLYLINE16:
-    case EMR_POLYPOLYGON16:
+    case PlayEntry::PolyPoly16:
         return playPolyPoly(rec, true);
-    case EMR_POLYDRAW:
+    case PlayEntry::PolyDraw:
         return playPolyDraw(rec, false);
-    case EMR_POLYDRAW16:
+    case PlayEntry::PolyDraw16:
         return playPolyDraw(rec, true);
-    case EMR_SETWINDOWEXTEX:
-    case EMR_SETWINDOWORGEX:
-    case EMR_SETVIEWPORTEXTEX:
-    case EMR_SETVIEWPORTORGEX:
-    case EMR_SETMAPMODE:
-    case EMR_SCALEVIEWPORTEXTEX:
-    case EMR_SCALEWINDOWEXTEX:
-    case EMR_SETWORLDTRANSFORM:
-    case EMR_MODIFYWORLDTRANSFORM:
+    case PlayEntry::Mapping:
         return playMapping(rec.type, r);
-    case EMR_SETPIXELV: {
+    case PlayEntry::SetPixel: {
         const int x = clampCoord(r.i32()), y = clampCoord(r.i32());
         const Color c = readColor(r);
         if (r.ok() && !st.inPath)
             canvas->fillRect(QRect(x, y, 1, 1), BrushSpec{BrushStyle::Solid, c, 0});
         return;
     }
-    case EMR_SETBKMODE: {
+    case PlayEntry::SetBkMode: {
         const uint32_t m = r.u32();
         if (r.ok() && (m == 1 || m == 2)) {
             dc.backgroundMode = BackgroundMode(m);
@@ -66,7 +46,7 @@ void EmfPlayer::Impl::play(const EmfRecord& rec) {
         }
         return;
     }
-    case EMR_SETPOLYFILLMODE: {
+    case PlayEntry::SetPolyFillMode: {
         const uint32_t m = r.u32();
         if (r.ok() && (m == 1 || m == 2)) {
             dc.fillMode = FillMode(m);
@@ -74,28 +54,28 @@ void EmfPlayer::Impl::play(const EmfRecord& rec) {
         }
         return;
     }
-    case EMR_SETROP2:
+    case PlayEntry::SetRop2:
         dc.rop2 = r.u32();
         return;
-    case EMR_SETSTRETCHBLTMODE:
+    case PlayEntry::SetStretchBltMode:
         dc.stretchBltMode = r.u32();
         return;
-    case EMR_SETTEXTALIGN:
+    case PlayEntry::SetTextAlign:
         dc.textAlign = r.u32();
         canvas->setTextAlign(dc.textAlign & ~TextAlign::UpdateCP);
         return;
-    case EMR_SETTEXTCOLOR:
+    case PlayEntry::SetTextColor:
         dc.textColor = readColor(r);
         canvas->setTextColor(dc.textColor);
         return;
-    case EMR_SETBKCOLOR:
+    case PlayEntry::SetBkColor:
         dc.backgroundColor = readColor(r);
         canvas->setBackgroundColor(dc.backgroundColor);
         return;
-    case EMR_SETARCDIRECTION:
+    case PlayEntry::SetArcDirection:
         dc.clockwiseArcs = r.u32() == 2;
         return;
-    case EMR_MOVETOEX: {
+    case PlayEntry::MoveTo: {
         const int x = clampCoord(r.i32()), y = clampCoord(r.i32());
         if (!r.ok())
             return;
@@ -103,99 +83,65 @@ void EmfPlayer::Impl::play(const EmfRecord& rec) {
         pathMoveTo(dc.currentPosition);
         return;
     }
-    case EMR_LINETO: {
-        const int x = clampCoord(r.i32()), y = clampCoord(r.i32());
-        if (!r.ok())
-            return;
-        if (st.inPath) {
-            if (st.path.elementCount() == 0)
-                pathMoveTo(dc.currentPosition);
-            st.path.lineTo(logicalToDevice().map(QPointF(x, y)));
-        } else {
-            canvas->moveTo(dc.currentPosition.x(), dc.currentPosition.y());
-            canvas->lineTo(x, y);
-        }
-        dc.currentPosition = QPoint(x, y);
-        return;
-    }
-    case EMR_RECTANGLE:
-    case EMR_ELLIPSE:
-    case EMR_ROUNDRECT:
+    case PlayEntry::LineTo:
+        return playLineTo(r);
+    case PlayEntry::Box:
         return playBox(rec);
-    case EMR_ARC:
-    case EMR_ARCTO:
-    case EMR_CHORD:
-    case EMR_PIE:
+    case PlayEntry::Arc:
         return playArc(rec);
-    case EMR_ANGLEARC:
+    case PlayEntry::AngleArc:
         return playAngleArc(rec);
-    case EMR_SAVEDC:
+    case PlayEntry::SaveDc:
         return saveDc();
-    case EMR_RESTOREDC: {
+    case PlayEntry::RestoreDc: {
         const int32_t n = r.i32();
         if (r.ok())
             restoreDc(n);
         return;
     }
-    case EMR_SELECTOBJECT: {
+    case PlayEntry::SelectObject: {
         const uint32_t h = r.u32();
         if (r.ok())
             playSelectObject(h);
         return;
     }
-    case EMR_DELETEOBJECT: {
+    case PlayEntry::DeleteObject: {
         const uint32_t h = r.u32();
         if (r.ok() && h > 0 && h < st.objects.size())
             st.objects[h] = EmfObject();
         return;
     }
-    case EMR_CREATEPEN:
-    case EMR_EXTCREATEPEN:
-    case EMR_CREATEBRUSHINDIRECT:
-    case EMR_CREATEDIBPATTERNBRUSHPT:
-    case EMR_CREATEMONOBRUSH:
-    case EMR_EXTCREATEFONTINDIRECTW:
-    case EMR_CREATEPALETTE:
+    case PlayEntry::CreateObject:
         return playCreateObject(rec);
-    case EMR_BEGINPATH:
-    case EMR_ENDPATH:
-    case EMR_CLOSEFIGURE:
-    case EMR_FILLPATH:
-    case EMR_STROKEANDFILLPATH:
-    case EMR_STROKEPATH:
-    case EMR_FLATTENPATH:
-    case EMR_WIDENPATH:
-    case EMR_ABORTPATH:
+    case PlayEntry::Path:
         return playPathRecord(rec.type, r);
-    case EMR_INTERSECTCLIPRECT:
-    case EMR_EXCLUDECLIPRECT:
-    case EMR_EXTSELECTCLIPRGN:
-    case EMR_SELECTCLIPPATH:
-    case EMR_OFFSETCLIPRGN:
-    case EMR_SETMETARGN:
+    case PlayEntry::Clip:
         return playClipRecord(rec.type, r, rec);
-    case EMR_FILLRGN:
-    case EMR_PAINTRGN:
-    case EMR_FRAMERGN:
+    case PlayEntry::Region:
         return playRegion(rec);
-    case EMR_BITBLT:
-    case EMR_STRETCHBLT:
-    case EMR_STRETCHDIBITS:
-    case EMR_SETDIBITSTODEVICE:
-    case EMR_ALPHABLEND:
-    case EMR_TRANSPARENTBLT:
+    case PlayEntry::Blt:
         return playBlt(rec);
-    case EMR_GRADIENTFILL:
+    case PlayEntry::Gradient:
         return playGradient(rec);
-    case EMR_EXTTEXTOUTW:
-    case EMR_EXTTEXTOUTA:
-    case EMR_POLYTEXTOUTW:
-    case EMR_POLYTEXTOUTA:
-    case EMR_SMALLTEXTOUT:
+    case PlayEntry::Text:
         return playText(rec);
-    default:
-        return; // unknown or not drawn (palettes, ICM, escapes, ...)
     }
+}
+
+void EmfPlayer::Impl::playLineTo(ByteReader& r) {
+    DcState& dc = st.dc;
+    const int x = clampCoord(r.i32()), y = clampCoord(r.i32());
+    if (!r.ok())
+        return;
+    if (st.inPath) {
+        if (st.path.elementCount() == 0)
+            pathMoveTo(dc.currentPosition);
+        st.path.lineTo(logicalToDevice().map(QPointF(x, y)));
+    } else {
+        canvas->moveTo(dc.currentPosition.x(), dc.currentPosition.y());
+        canvas->lineTo(x, y);
+    }
+    dc.currentPosition = QPoint(x, y);
 }
 
 void EmfPlayer::Impl::playMapping(uint32_t type, ByteReader& r) {

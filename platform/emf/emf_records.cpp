@@ -1,8 +1,10 @@
 #include "platform/emf/emf_records.h"
 
+#include "platform/codepage.h"
 #include "platform/emf/dib.h"
 #include "platform/emf/emf_constants.h"
 
+#include <array>
 #include <cmath>
 
 namespace vx::emf {
@@ -15,6 +17,8 @@ constexpr size_t kEmrTextSize = 40;
 // Offset of the EmrText inside EXTTEXTOUT records (type, size, bounds,
 // graphics mode, two scales).
 constexpr size_t kExtTextOutEmrTextOffset = 36;
+// The character count inside an EmrText, after the reference point.
+constexpr size_t kEmrTextCharsAt = 8;
 
 QPoint readPoint(ByteReader& r, bool points16) {
     if (points16) {
@@ -93,6 +97,19 @@ bool finite(float f) {
 
 // One EmrText at `at` (offset from the record start); offsets inside it count
 // from the record start too.
+// The string of an EmrText: at most kMaxTextChars characters, all inside
+// the record.
+std::optional<TextSpan> stringInRecord(const EmfRecord& rec, uint32_t chars, uint32_t offString,
+                                       bool wide) {
+    if (chars > kMaxTextChars)
+        return std::nullopt;
+    if (chars == 0)
+        return TextSpan{nullptr, 0, wide};
+    if (!rangeInRecord(rec, offString, size_t(chars) * (wide ? 2 : 1)))
+        return std::nullopt;
+    return TextSpan{rec.data + offString, chars, wide};
+}
+
 bool readEmrText(const EmfRecord& rec, size_t at, bool wide, bool allowShortForm, TextRecord& t) {
     ByteReader r = rec.whole();
     if (!r.seek(at))
@@ -110,21 +127,18 @@ bool readEmrText(const EmfRecord& rec, size_t at, bool wide, bool allowShortForm
         t.hasRect = !(t.options & kEtoNoRect);
     }
     const uint32_t offDx = r.u32();
-    if (!r.ok() || chars > kMaxTextChars)
+    if (!r.ok())
         return false;
-    const size_t unit = wide ? 2 : 1;
-    if (chars > 0) {
-        if (!rangeInRecord(rec, offString, size_t(chars) * unit))
-            return false;
-        const char* p = rec.data + offString;
-        if (wide) {
-            t.text.resize(qsizetype(chars));
-            QChar* out = t.text.data();
-            for (uint32_t i = 0; i < chars; ++i)
-                out[i] = QChar(char16_t(uint8_t(p[2 * i]) | (uint8_t(p[2 * i + 1]) << 8)));
-        } else {
-            t.text = decodeAnsi(p, chars);
-        }
+    const std::optional<TextSpan> span = stringInRecord(rec, chars, offString, wide);
+    if (!span)
+        return false;
+    if (wide) {
+        t.text.resize(qsizetype(chars));
+        QChar* out = t.text.data();
+        for (uint32_t i = 0; i < chars; ++i)
+            out[i] = QChar(span->at(i));
+    } else if (chars > 0) {
+        t.text = decodeAnsi(span->data, chars);
     }
     if (offDx != 0 && chars > 0) {
         const bool pdy = t.options & kEtoPdy;
@@ -168,18 +182,27 @@ RectL readRectL(ByteReader& r) {
 }
 
 QString decodeAnsi(const char* data, size_t size) {
-    // Windows-1252: Latin-1 except 0x80..0x9F.
-    static const char16_t k80[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    QString s(qsizetype(size), Qt::Uninitialized);
-    QChar* out = s.data();
-    for (size_t i = 0; i < size; ++i) {
-        const uint8_t c = uint8_t(data[i]);
-        out[i] = (c >= 0x80 && c < 0xA0) ? QChar(k80[c - 0x80]) : QChar(char16_t(c));
-    }
-    return s;
+    return fromCp1252(data, qsizetype(size));
+}
+
+char16_t TextSpan::at(uint32_t i) const {
+    if (wide)
+        return char16_t(uint8_t(data[2 * size_t(i)]) | (uint8_t(data[2 * size_t(i) + 1]) << 8));
+    return cp1252ToChar(uint8_t(data[i])).unicode();
+}
+
+std::optional<TextSpan> extTextOutSpan(const EmfRecord& rec) {
+    const bool wide = rec.type == EMR_EXTTEXTOUTW;
+    if (!wide && rec.type != EMR_EXTTEXTOUTA)
+        return std::nullopt;
+    ByteReader r = rec.whole();
+    if (!r.seek(kExtTextOutEmrTextOffset + kEmrTextCharsAt))
+        return std::nullopt;
+    const uint32_t chars = r.u32();
+    const uint32_t offString = r.u32();
+    if (!r.ok())
+        return std::nullopt;
+    return stringInRecord(rec, chars, offString, wide);
 }
 
 std::optional<PolyRecord> readPoly(const EmfRecord& rec, bool points16) {
@@ -635,193 +658,212 @@ QString checkBlt(const std::optional<BltRecord>& b) {
     return b ? checkDib(b->dib) : QStringLiteral("campi o conteggi fuori dal record.");
 }
 
-// Minimum payload (after type and size) of the fixed-size records.
-size_t minimumPayload(uint32_t type) {
-    switch (type) {
-    case EMR_SETWINDOWEXTEX:
-    case EMR_SETWINDOWORGEX:
-    case EMR_SETVIEWPORTEXTEX:
-    case EMR_SETVIEWPORTORGEX:
-    case EMR_SETBRUSHORGEX:
-    case EMR_MOVETOEX:
-    case EMR_LINETO:
-    case EMR_OFFSETCLIPRGN:
-        return 8;
-    case EMR_SETPIXELV:
-        return 12;
-    case EMR_SETMAPMODE:
-    case EMR_SETBKMODE:
-    case EMR_SETPOLYFILLMODE:
-    case EMR_SETROP2:
-    case EMR_SETSTRETCHBLTMODE:
-    case EMR_SETTEXTALIGN:
-    case EMR_SETTEXTCOLOR:
-    case EMR_SETBKCOLOR:
-    case EMR_RESTOREDC:
-    case EMR_SELECTOBJECT:
-    case EMR_DELETEOBJECT:
-    case EMR_SELECTCLIPPATH:
-        return 4;
-    case EMR_EXCLUDECLIPRECT:
-    case EMR_INTERSECTCLIPRECT:
-    case EMR_SCALEVIEWPORTEXTEX:
-    case EMR_SCALEWINDOWEXTEX:
-    case EMR_ELLIPSE:
-    case EMR_RECTANGLE:
-        return 16;
-    case EMR_SETWORLDTRANSFORM:
-        return 24;
-    case EMR_MODIFYWORLDTRANSFORM:
-        return 28;
-    case EMR_ROUNDRECT:
-        return 24;
-    case EMR_ARC:
-    case EMR_ARCTO:
-    case EMR_CHORD:
-    case EMR_PIE:
-        return 32;
-    case EMR_ANGLEARC:
-        return 20;
-    case EMR_CREATEPEN:
-        return 20;
-    case EMR_CREATEBRUSHINDIRECT:
-        return 16;
-    case EMR_GDICOMMENT:
-        return 4;
-    default:
-        return 0;
-    }
+QString checkPatternBrush(const EmfRecord& rec) {
+    const auto b = readPatternBrush(rec);
+    return b ? checkDib(b->dib) : expect(b);
+}
+
+QString checkComment(const EmfRecord& rec) {
+    ByteReader r = rec.payload();
+    const uint32_t n = r.u32();
+    return n <= r.remaining() ? QString() : QStringLiteral("commento più lungo del record.");
+}
+
+// What the reader and the player know of a record type: the smallest
+// payload (after type and size) it may have, whether it starts with its
+// bounds, the check of its variable part (none: the size check is all), and
+// what the player does with it.
+struct RecordRule {
+    uint32_t type;
+    uint16_t minPayload;
+    bool bounds;
+    QString (*check)(const EmfRecord&);
+    PlayEntry play;
+};
+
+constexpr bool kBounds = true;
+constexpr bool kNoBounds = false;
+
+// One row per record type the reader checks or the player draws; other types
+// pass as they are and draw nothing.
+constexpr RecordRule kRecordRules[] = {
+    // Shapes by points.
+    {EMR_POLYBEZIER, 0, kBounds, [](const EmfRecord& r) { return expect(readPoly(r, false)); },
+     PlayEntry::Poly},
+    {EMR_POLYGON, 0, kBounds, [](const EmfRecord& r) { return expect(readPoly(r, false)); },
+     PlayEntry::Poly},
+    {EMR_POLYLINE, 0, kBounds, [](const EmfRecord& r) { return expect(readPoly(r, false)); },
+     PlayEntry::Poly},
+    {EMR_POLYBEZIERTO, 0, kBounds, [](const EmfRecord& r) { return expect(readPoly(r, false)); },
+     PlayEntry::Poly},
+    {EMR_POLYLINETO, 0, kBounds, [](const EmfRecord& r) { return expect(readPoly(r, false)); },
+     PlayEntry::Poly},
+    {EMR_POLYBEZIER16, 0, kBounds, [](const EmfRecord& r) { return expect(readPoly(r, true)); },
+     PlayEntry::Poly16},
+    {EMR_POLYGON16, 0, kBounds, [](const EmfRecord& r) { return expect(readPoly(r, true)); },
+     PlayEntry::Poly16},
+    {EMR_POLYLINE16, 0, kBounds, [](const EmfRecord& r) { return expect(readPoly(r, true)); },
+     PlayEntry::Poly16},
+    {EMR_POLYBEZIERTO16, 0, kBounds, [](const EmfRecord& r) { return expect(readPoly(r, true)); },
+     PlayEntry::Poly16},
+    {EMR_POLYLINETO16, 0, kBounds, [](const EmfRecord& r) { return expect(readPoly(r, true)); },
+     PlayEntry::Poly16},
+    {EMR_POLYPOLYLINE, 0, kBounds,
+     [](const EmfRecord& r) { return expect(readPolyPoly(r, false)); }, PlayEntry::PolyPoly},
+    {EMR_POLYPOLYGON, 0, kBounds, [](const EmfRecord& r) { return expect(readPolyPoly(r, false)); },
+     PlayEntry::PolyPoly},
+    {EMR_POLYPOLYLINE16, 0, kBounds,
+     [](const EmfRecord& r) { return expect(readPolyPoly(r, true)); }, PlayEntry::PolyPoly16},
+    {EMR_POLYPOLYGON16, 0, kBounds,
+     [](const EmfRecord& r) { return expect(readPolyPoly(r, true)); }, PlayEntry::PolyPoly16},
+    {EMR_POLYDRAW, 0, kBounds, [](const EmfRecord& r) { return expect(readPolyDraw(r, false)); },
+     PlayEntry::PolyDraw},
+    {EMR_POLYDRAW16, 0, kBounds, [](const EmfRecord& r) { return expect(readPolyDraw(r, true)); },
+     PlayEntry::PolyDraw16},
+    // Shapes by rectangle and arcs.
+    {EMR_ELLIPSE, 16, kBounds, nullptr, PlayEntry::Box},
+    {EMR_RECTANGLE, 16, kBounds, nullptr, PlayEntry::Box},
+    {EMR_ROUNDRECT, 24, kBounds, nullptr, PlayEntry::Box},
+    {EMR_ARC, 32, kBounds, nullptr, PlayEntry::Arc},
+    {EMR_ARCTO, 32, kBounds, nullptr, PlayEntry::Arc},
+    {EMR_CHORD, 32, kBounds, nullptr, PlayEntry::Arc},
+    {EMR_PIE, 32, kBounds, nullptr, PlayEntry::Arc},
+    {EMR_ANGLEARC, 20, kNoBounds, nullptr, PlayEntry::AngleArc},
+    {EMR_SETPIXELV, 12, kNoBounds, nullptr, PlayEntry::SetPixel},
+    {EMR_MOVETOEX, 8, kNoBounds, nullptr, PlayEntry::MoveTo},
+    {EMR_LINETO, 8, kNoBounds, nullptr, PlayEntry::LineTo},
+    // Text.
+    {EMR_EXTTEXTOUTW, 0, kBounds,
+     [](const EmfRecord& r) { return expect(readExtTextOut(r, true)); }, PlayEntry::Text},
+    {EMR_EXTTEXTOUTA, 0, kBounds,
+     [](const EmfRecord& r) { return expect(readExtTextOut(r, false)); }, PlayEntry::Text},
+    {EMR_POLYTEXTOUTW, 0, kBounds,
+     [](const EmfRecord& r) { return expect(readPolyTextOut(r, true)); }, PlayEntry::Text},
+    {EMR_POLYTEXTOUTA, 0, kBounds,
+     [](const EmfRecord& r) { return expect(readPolyTextOut(r, false)); }, PlayEntry::Text},
+    {EMR_SMALLTEXTOUT, 0, kNoBounds, [](const EmfRecord& r) { return expect(readSmallTextOut(r)); },
+     PlayEntry::Text},
+    // Objects.
+    {EMR_CREATEPEN, 20, kNoBounds, nullptr, PlayEntry::CreateObject},
+    {EMR_EXTCREATEPEN, 0, kNoBounds, [](const EmfRecord& r) { return expect(readExtCreatePen(r)); },
+     PlayEntry::CreateObject},
+    {EMR_CREATEBRUSHINDIRECT, 16, kNoBounds, nullptr, PlayEntry::CreateObject},
+    {EMR_CREATEDIBPATTERNBRUSHPT, 0, kNoBounds, checkPatternBrush, PlayEntry::CreateObject},
+    {EMR_CREATEMONOBRUSH, 0, kNoBounds, checkPatternBrush, PlayEntry::CreateObject},
+    {EMR_EXTCREATEFONTINDIRECTW, 0, kNoBounds,
+     [](const EmfRecord& r) { return expect(readExtCreateFont(r)); }, PlayEntry::CreateObject},
+    {EMR_SELECTOBJECT, 4, kNoBounds, nullptr, PlayEntry::SelectObject},
+    {EMR_DELETEOBJECT, 4, kNoBounds, nullptr, PlayEntry::DeleteObject},
+    // Bitmaps.
+    {EMR_BITBLT, 0, kBounds, [](const EmfRecord& r) { return checkBlt(readBitBlt(r)); },
+     PlayEntry::Blt},
+    {EMR_STRETCHBLT, 0, kBounds, [](const EmfRecord& r) { return checkBlt(readStretchBlt(r)); },
+     PlayEntry::Blt},
+    {EMR_MASKBLT, 0, kBounds, nullptr, PlayEntry::None},
+    {EMR_PLGBLT, 0, kBounds, nullptr, PlayEntry::None},
+    {EMR_ALPHABLEND, 0, kBounds, [](const EmfRecord& r) { return checkBlt(readAlphaBlend(r)); },
+     PlayEntry::Blt},
+    {EMR_TRANSPARENTBLT, 0, kBounds, [](const EmfRecord& r) { return checkBlt(readAlphaBlend(r)); },
+     PlayEntry::Blt},
+    {EMR_STRETCHDIBITS, 0, kBounds,
+     [](const EmfRecord& r) { return checkBlt(readStretchDIBits(r)); }, PlayEntry::Blt},
+    {EMR_SETDIBITSTODEVICE, 0, kBounds,
+     [](const EmfRecord& r) { return checkBlt(readSetDIBitsToDevice(r)); }, PlayEntry::Blt},
+    {EMR_GRADIENTFILL, 0, kBounds, [](const EmfRecord& r) { return expect(readGradientFill(r)); },
+     PlayEntry::Gradient},
+    // Regions and clipping.
+    {EMR_FILLRGN, 0, kBounds, [](const EmfRecord& r) { return expect(readFillRgn(r)); },
+     PlayEntry::Region},
+    {EMR_FRAMERGN, 0, kBounds, [](const EmfRecord& r) { return expect(readFillRgn(r)); },
+     PlayEntry::Region},
+    {EMR_INVERTRGN, 0, kBounds, [](const EmfRecord& r) { return expect(readFillRgn(r)); },
+     PlayEntry::None},
+    {EMR_PAINTRGN, 0, kBounds, [](const EmfRecord& r) { return expect(readFillRgn(r)); },
+     PlayEntry::Region},
+    {EMR_EXTSELECTCLIPRGN, 0, kNoBounds,
+     [](const EmfRecord& r) { return expect(readExtSelectClipRgn(r)); }, PlayEntry::Clip},
+    {EMR_EXCLUDECLIPRECT, 16, kNoBounds, nullptr, PlayEntry::Clip},
+    {EMR_INTERSECTCLIPRECT, 16, kNoBounds, nullptr, PlayEntry::Clip},
+    {EMR_OFFSETCLIPRGN, 8, kNoBounds, nullptr, PlayEntry::Clip},
+    {EMR_SELECTCLIPPATH, 4, kNoBounds, nullptr, PlayEntry::Clip},
+    // Mapping and device-context state.
+    {EMR_SETWINDOWEXTEX, 8, kNoBounds, nullptr, PlayEntry::Mapping},
+    {EMR_SETWINDOWORGEX, 8, kNoBounds, nullptr, PlayEntry::Mapping},
+    {EMR_SETVIEWPORTEXTEX, 8, kNoBounds, nullptr, PlayEntry::Mapping},
+    {EMR_SETVIEWPORTORGEX, 8, kNoBounds, nullptr, PlayEntry::Mapping},
+    {EMR_SETBRUSHORGEX, 8, kNoBounds, nullptr, PlayEntry::None},
+    {EMR_SCALEVIEWPORTEXTEX, 16, kNoBounds, nullptr, PlayEntry::Mapping},
+    {EMR_SCALEWINDOWEXTEX, 16, kNoBounds, nullptr, PlayEntry::Mapping},
+    {EMR_SETWORLDTRANSFORM, 24, kNoBounds, nullptr, PlayEntry::Mapping},
+    {EMR_MODIFYWORLDTRANSFORM, 28, kNoBounds, nullptr, PlayEntry::Mapping},
+    {EMR_SETMAPMODE, 4, kNoBounds, nullptr, PlayEntry::Mapping},
+    {EMR_SETBKMODE, 4, kNoBounds, nullptr, PlayEntry::SetBkMode},
+    {EMR_SETPOLYFILLMODE, 4, kNoBounds, nullptr, PlayEntry::SetPolyFillMode},
+    {EMR_SETROP2, 4, kNoBounds, nullptr, PlayEntry::SetRop2},
+    {EMR_SETSTRETCHBLTMODE, 4, kNoBounds, nullptr, PlayEntry::SetStretchBltMode},
+    {EMR_SETTEXTALIGN, 4, kNoBounds, nullptr, PlayEntry::SetTextAlign},
+    {EMR_SETTEXTCOLOR, 4, kNoBounds, nullptr, PlayEntry::SetTextColor},
+    {EMR_SETBKCOLOR, 4, kNoBounds, nullptr, PlayEntry::SetBkColor},
+    {EMR_RESTOREDC, 4, kNoBounds, nullptr, PlayEntry::RestoreDc},
+    {EMR_GDICOMMENT, 4, kNoBounds, checkComment, PlayEntry::None},
+    // Records only the player looks at.
+    {EMR_HEADER, 0, kNoBounds, nullptr, PlayEntry::Header},
+    {EMR_SETARCDIRECTION, 0, kNoBounds, nullptr, PlayEntry::SetArcDirection},
+    {EMR_SAVEDC, 0, kNoBounds, nullptr, PlayEntry::SaveDc},
+    {EMR_CREATEPALETTE, 0, kNoBounds, nullptr, PlayEntry::CreateObject},
+    {EMR_BEGINPATH, 0, kNoBounds, nullptr, PlayEntry::Path},
+    {EMR_ENDPATH, 0, kNoBounds, nullptr, PlayEntry::Path},
+    {EMR_CLOSEFIGURE, 0, kNoBounds, nullptr, PlayEntry::Path},
+    {EMR_FILLPATH, 0, kNoBounds, nullptr, PlayEntry::Path},
+    {EMR_STROKEANDFILLPATH, 0, kNoBounds, nullptr, PlayEntry::Path},
+    {EMR_STROKEPATH, 0, kNoBounds, nullptr, PlayEntry::Path},
+    {EMR_FLATTENPATH, 0, kNoBounds, nullptr, PlayEntry::Path},
+    {EMR_WIDENPATH, 0, kNoBounds, nullptr, PlayEntry::Path},
+    {EMR_ABORTPATH, 0, kNoBounds, nullptr, PlayEntry::Path},
+    {EMR_SETMETARGN, 0, kNoBounds, nullptr, PlayEntry::Clip},
+};
+
+// The rule of a record type, by type number; nullptr for the types without.
+constexpr uint32_t kLastRuleType = EMR_CREATECOLORSPACEW;
+const std::array<const RecordRule*, kLastRuleType + 1>& rulesByType() {
+    static const auto table = [] {
+        std::array<const RecordRule*, kLastRuleType + 1> byType{};
+        for (const RecordRule& rule : kRecordRules)
+            byType[rule.type] = &rule;
+        return byType;
+    }();
+    return table;
+}
+
+const RecordRule* ruleOf(uint32_t type) {
+    return type <= kLastRuleType ? rulesByType()[type] : nullptr;
 }
 
 } // namespace
 
 std::optional<RectL> recordBounds(const EmfRecord& rec) {
-    switch (rec.type) {
-    case EMR_POLYBEZIER:
-    case EMR_POLYGON:
-    case EMR_POLYLINE:
-    case EMR_POLYBEZIERTO:
-    case EMR_POLYLINETO:
-    case EMR_POLYPOLYLINE:
-    case EMR_POLYPOLYGON:
-    case EMR_ELLIPSE:
-    case EMR_RECTANGLE:
-    case EMR_ROUNDRECT:
-    case EMR_ARC:
-    case EMR_CHORD:
-    case EMR_PIE:
-    case EMR_ARCTO:
-    case EMR_POLYDRAW:
-    case EMR_FILLRGN:
-    case EMR_FRAMERGN:
-    case EMR_INVERTRGN:
-    case EMR_PAINTRGN:
-    case EMR_BITBLT:
-    case EMR_STRETCHBLT:
-    case EMR_MASKBLT:
-    case EMR_PLGBLT:
-    case EMR_SETDIBITSTODEVICE:
-    case EMR_STRETCHDIBITS:
-    case EMR_EXTTEXTOUTA:
-    case EMR_EXTTEXTOUTW:
-    case EMR_POLYBEZIER16:
-    case EMR_POLYGON16:
-    case EMR_POLYLINE16:
-    case EMR_POLYBEZIERTO16:
-    case EMR_POLYLINETO16:
-    case EMR_POLYPOLYLINE16:
-    case EMR_POLYPOLYGON16:
-    case EMR_POLYDRAW16:
-    case EMR_POLYTEXTOUTA:
-    case EMR_POLYTEXTOUTW:
-    case EMR_ALPHABLEND:
-    case EMR_TRANSPARENTBLT:
-    case EMR_GRADIENTFILL: {
-        ByteReader r = rec.payload();
-        const RectL b = readRectL(r);
-        if (!r.ok())
-            return std::nullopt;
-        return b;
-    }
-    default:
+    const RecordRule* rule = ruleOf(rec.type);
+    if (!rule || !rule->bounds)
         return std::nullopt;
-    }
+    ByteReader r = rec.payload();
+    const RectL b = readRectL(r);
+    if (!r.ok())
+        return std::nullopt;
+    return b;
+}
+
+PlayEntry playEntryOf(uint32_t type) {
+    const RecordRule* rule = ruleOf(type);
+    return rule ? rule->play : PlayEntry::None;
 }
 
 QString validateRecord(const EmfRecord& rec) {
-    const size_t payload = rec.size - 8;
-    if (payload < minimumPayload(rec.type))
-        return QStringLiteral("record troppo corto (%1 byte).").arg(rec.size);
-    switch (rec.type) {
-    case EMR_POLYBEZIER:
-    case EMR_POLYGON:
-    case EMR_POLYLINE:
-    case EMR_POLYBEZIERTO:
-    case EMR_POLYLINETO:
-        return expect(readPoly(rec, false));
-    case EMR_POLYBEZIER16:
-    case EMR_POLYGON16:
-    case EMR_POLYLINE16:
-    case EMR_POLYBEZIERTO16:
-    case EMR_POLYLINETO16:
-        return expect(readPoly(rec, true));
-    case EMR_POLYPOLYLINE:
-    case EMR_POLYPOLYGON:
-        return expect(readPolyPoly(rec, false));
-    case EMR_POLYPOLYLINE16:
-    case EMR_POLYPOLYGON16:
-        return expect(readPolyPoly(rec, true));
-    case EMR_POLYDRAW:
-        return expect(readPolyDraw(rec, false));
-    case EMR_POLYDRAW16:
-        return expect(readPolyDraw(rec, true));
-    case EMR_EXTTEXTOUTW:
-        return expect(readExtTextOut(rec, true));
-    case EMR_EXTTEXTOUTA:
-        return expect(readExtTextOut(rec, false));
-    case EMR_POLYTEXTOUTW:
-        return expect(readPolyTextOut(rec, true));
-    case EMR_POLYTEXTOUTA:
-        return expect(readPolyTextOut(rec, false));
-    case EMR_SMALLTEXTOUT:
-        return expect(readSmallTextOut(rec));
-    case EMR_EXTCREATEFONTINDIRECTW:
-        return expect(readExtCreateFont(rec));
-    case EMR_EXTCREATEPEN:
-        return expect(readExtCreatePen(rec));
-    case EMR_CREATEDIBPATTERNBRUSHPT:
-    case EMR_CREATEMONOBRUSH: {
-        auto b = readPatternBrush(rec);
-        return b ? checkDib(b->dib) : expect(b);
-    }
-    case EMR_BITBLT:
-        return checkBlt(readBitBlt(rec));
-    case EMR_STRETCHBLT:
-        return checkBlt(readStretchBlt(rec));
-    case EMR_ALPHABLEND:
-    case EMR_TRANSPARENTBLT:
-        return checkBlt(readAlphaBlend(rec));
-    case EMR_STRETCHDIBITS:
-        return checkBlt(readStretchDIBits(rec));
-    case EMR_SETDIBITSTODEVICE:
-        return checkBlt(readSetDIBitsToDevice(rec));
-    case EMR_EXTSELECTCLIPRGN:
-        return expect(readExtSelectClipRgn(rec));
-    case EMR_FILLRGN:
-    case EMR_FRAMERGN:
-    case EMR_PAINTRGN:
-    case EMR_INVERTRGN:
-        return expect(readFillRgn(rec));
-    case EMR_GRADIENTFILL:
-        return expect(readGradientFill(rec));
-    case EMR_GDICOMMENT: {
-        ByteReader r = rec.payload();
-        const uint32_t n = r.u32();
-        return n <= r.remaining() ? QString() : QStringLiteral("commento più lungo del record.");
-    }
-    default:
+    const RecordRule* rule = ruleOf(rec.type);
+    if (!rule)
         return QString();
-    }
+    if (rec.size - 8 < rule->minPayload)
+        return QStringLiteral("record troppo corto (%1 byte).").arg(rec.size);
+    return rule->check ? rule->check(rec) : QString();
 }
 
 } // namespace vx::emf

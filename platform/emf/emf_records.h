@@ -93,6 +93,18 @@ std::optional<TextRecord> readSmallTextOut(const EmfRecord& rec);
 // Windows-1252 bytes to text (the 8-bit text records).
 QString decodeAnsi(const char* data, size_t size);
 
+// The characters of an EXTTEXTOUTA/W record where they lie in the record,
+// checked as readExtTextOut checks them but not copied: text search reads
+// every text record of a report and keeps no string.
+struct TextSpan {
+    const char* data = nullptr;
+    uint32_t chars = 0;
+    bool wide = false;
+    // Character i (below chars): UTF-16 for wide text, Windows-1252 otherwise.
+    char16_t at(uint32_t i) const;
+};
+std::optional<TextSpan> extTextOutSpan(const EmfRecord& rec);
+
 struct FontRecord {
     uint32_t handle = 0;
     FontSpec font;
@@ -195,6 +207,46 @@ struct GradientFillRecord {
     std::vector<uint32_t> indices; // 2 per rectangle, 3 per triangle
 };
 std::optional<GradientFillRecord> readGradientFill(const EmfRecord& rec);
+
+// What the player does with a record type; the record table in
+// emf_records.cpp names it beside the reader's checks of the type.
+enum class PlayEntry : uint8_t {
+    None, // not drawn (end of file, comments, palettes, escapes, unknown types)
+    Header,
+    Poly,
+    Poly16,
+    PolyPoly,
+    PolyPoly16,
+    PolyDraw,
+    PolyDraw16,
+    Mapping,
+    SetPixel,
+    SetBkMode,
+    SetPolyFillMode,
+    SetRop2,
+    SetStretchBltMode,
+    SetTextAlign,
+    SetTextColor,
+    SetBkColor,
+    SetArcDirection,
+    MoveTo,
+    LineTo,
+    Box,
+    Arc,
+    AngleArc,
+    SaveDc,
+    RestoreDc,
+    SelectObject,
+    DeleteObject,
+    CreateObject,
+    Path,
+    Clip,
+    Region,
+    Blt,
+    Gradient,
+    Text,
+};
+PlayEntry playEntryOf(uint32_t type);
 
 // The rectangle a drawing record starts with: its bounds in device pixels
 // (poly-shapes, regions, bitmaps, text, gradients) or, for ELLIPSE,

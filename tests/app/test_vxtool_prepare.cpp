@@ -14,6 +14,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <memory>
+
 namespace vx::test {
 namespace {
 
@@ -55,12 +57,13 @@ protected:
         Component dati(nullptr, QStringLiteral("Dati"), ComponentKind::DataModule);
         TableDataSet table(&dati);
         table.setName(QStringLiteral("righe"));
-        auto* righe = new TvxDBDataSet(nullptr);
+        auto righe = std::make_unique<TvxDBDataSet>(nullptr);
         righe->SetName(QStringLiteral("vxRighe"));
         righe->SetDataSet(&table);
         TvxReport report;
         report.TwoPass = twoPass;
-        report.DataSets.Add(righe->Name(), righe);
+        const QString name = righe->Name();
+        report.DataSets.Add(name, std::move(righe));
         TvxPage& p = report.Pages->Pages(0);
         addBand(report, p, btReportTitle, 40, 30, QString());
         addText(report, p, 40, QStringLiteral("[titolo]"));

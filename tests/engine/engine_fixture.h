@@ -112,9 +112,9 @@ protected:
         ds->SetDataSet(module_->table(table));
         ds->Filter = filter;
         ds->Filtered = !filter.isEmpty();
-        TvxDBDataSet* raw = ds.release(); // ownerless: the report's from now on
-        report->DataSets.Add(name, raw);
-        return raw;
+        TvxDBDataSet* listed = ds.get();
+        report->DataSets.Add(name, std::move(ds)); // ownerless: the report's from now on
+        return listed;
     }
 
     TvxBandView* addBand(int bandType, int top, int height, const QString& text = QString(),

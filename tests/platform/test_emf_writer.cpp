@@ -93,7 +93,8 @@ TEST(EmfWriter, HeaderDescribesPageDeviceAndCounts) {
     EXPECT_EQ(h.u32(36), 0x10000u);
     EXPECT_EQ(h.u32(40), uint32_t(emf.size()));
     EXPECT_EQ(h.u32(44), uint32_t(recs.size()));
-    // Slot 0, the brush, and two pens alive at once while the pen changes.
+    // The header's own handle, the brush, and two pens alive at once while the
+    // pen changes.
     EXPECT_EQ(h.u32(48) & 0xFFFF, 4u);
     EXPECT_EQ(h.i32(64), kReferenceWidthPx);
     EXPECT_EQ(h.i32(68), kReferenceHeightPx);

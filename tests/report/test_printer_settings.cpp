@@ -95,7 +95,7 @@ public:
     void configurePrinter(QPrinter&) override {}
 };
 
-TEST(PaperTable, RowsAsGiven) {
+TEST(PaperTable, SampledRowsKeepTheirCodeSizeAndItalianName) {
     const auto& t = PaperTable();
     ASSERT_EQ(t.size(), 67u);
     struct Row {
