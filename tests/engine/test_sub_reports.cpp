@@ -236,8 +236,9 @@ TEST_F(SubReports, ColumnsFootersAndHiddenBandsEndTheirOwnWay) {
         EXPECT_EQ(pageCount(), 1);
         const QStringList shown = texts(0);
         EXPECT_EQ(shown.size(), c.rowsOnPage0) << shown.join(',').toStdString();
-        if (c.secondColumn)
+        if (c.secondColumn) {
             EXPECT_GT(where(0, QStringLiteral("A 60")).x(), where(0, QStringLiteral("A 1")).x());
+        }
     }
 }
 

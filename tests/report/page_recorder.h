@@ -57,7 +57,7 @@ inline RecordedPage recordPage(const std::function<void(Canvas&)>& draw,
                 page.pens.push_back(p->pen);
         } else if (rec.type == emf::EMR_SETTEXTCOLOR) {
             ByteReader r = rec.payload();
-            page.textColors.push_back(r.u32());
+            page.textColors.push_back(Color(r.u32()));
         } else if (rec.type == emf::EMR_BITBLT) {
             if (auto b = emf::readBitBlt(rec); b && !b->dib.present())
                 page.fills.push_back(b->dest);
