@@ -2,6 +2,8 @@
 // the article's name, price and an EAN-13 barcode of its code, every page
 // recorded (one pass, no files written).
 
+#include "list_report.h"
+
 #include "addins/barcode/codebarre_view.h"
 #include "engine/engine_hooks.h"
 #include "engine/preparation.h"
@@ -66,13 +68,8 @@ std::unique_ptr<vx::TvxReport> makeLabelReport() {
         articoli->SetDataSet(
             dynamic_cast<vx::DataSet*>(module->findComponent(QStringLiteral("articoli"))));
     report->DataSets.Add(articoli->Name(), articoli);
-    auto band = std::make_unique<vx::TvxBandView>(report.get());
-    band->SetBandType(vx::btMasterData);
-    band->Top = 40;
-    band->Width = 718;
-    band->Height = 100;
-    band->FormatText = articoli->Name();
-    report->Pages->Pages(0).Add(std::move(band));
+    vx::bench::addBand(*report, report->Pages->Pages(0), vx::btMasterData, 40, 100,
+                       articoli->Name());
     place<vx::TvxMemoView>(*report, 38, 42, 300, 18, QStringLiteral("[Dati.articoli.nome]"));
     place<vx::TvxMemoView>(*report, 38, 62, 300, 18, QStringLiteral("€ [Dati.articoli.prezzo]"));
     place<vx::TvxCodeBarreView>(*report, 360, 45, 200, 70,
@@ -82,25 +79,7 @@ std::unique_ptr<vx::TvxReport> makeLabelReport() {
 
 void BM_PrepareBarcodeLabels(benchmark::State& state) {
     const int rows = int(state.range(0));
-    vx::InstallNameResolution();
-    vx::InstallEngine();
-    auto printers = vx::ReplacePrinterSettings(std::make_unique<vx::TPrinterSettings>(nullptr));
-    auto data = vx::registerDatabaseModule(labelDatabase(rows));
-    std::unique_ptr<vx::TvxReport> report = makeLabelReport();
-    int pages = 0;
-    for (auto _ : state) {
-        vx::Prepare(*report);
-        if (vx::ErrorRaised) {
-            state.SkipWithError(vx::ErrorText.toStdString().c_str());
-            break;
-        }
-        pages = report->PreparedPages->Count();
-    }
-    state.SetItemsProcessed(int64_t(state.iterations()) * rows);
-    state.counters["pages"] = pages;
-    report.reset();
-    data.reset();
-    vx::ReplacePrinterSettings(std::move(printers));
+    vx::bench::measurePreparation(state, labelDatabase(rows), rows, makeLabelReport);
 }
 BENCHMARK(BM_PrepareBarcodeLabels)->Arg(10000)->Unit(benchmark::kMillisecond);
 
