@@ -52,7 +52,7 @@ void TGraphForm::Open(const TvxGraphView& view) {
                              view.ShowYTitle};
     for (int i = 0; i < 4; ++i)
         Options[i] = shown[i] != 0;
-    TypeIndex = view.GraphType < kGraphTypeCount ? view.GraphType : gtBars;
+    TypeIndex = view.GraphType < kGraphTypeCount ? int(view.GraphType) : int(gtBars);
     Format = view.YFormat;
 }
 

@@ -172,8 +172,9 @@ TEST_P(PreparedChartCases, ClearErrorOrTheChartsOwnBehaviour) {
     buildSales(QString::fromUtf8(c.dataSet), QString::fromUtf8(c.firstSeries));
     EXPECT_EQ(prepare(), !*c.detail) << ErrorText.toStdString();
     EXPECT_EQ(errorDetail().toStdString(), c.detail);
-    if (!*c.detail)
+    if (!*c.detail) {
         EXPECT_EQ(texts(0).contains(QStringLiteral("Gen")), c.drawsLabels);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PreparedChartCases, testing::ValuesIn(kChartCases),
