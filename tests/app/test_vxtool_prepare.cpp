@@ -56,12 +56,13 @@ protected:
         Component dati(nullptr, QStringLiteral("Dati"), ComponentKind::DataModule);
         TableDataSet table(&dati);
         table.setName(QStringLiteral("righe"));
-        auto* righe = new TvxDBDataSet(nullptr);
+        auto righe = std::make_unique<TvxDBDataSet>(nullptr);
         righe->SetName(QStringLiteral("vxRighe"));
         righe->SetDataSet(&table);
         TvxReport report;
         report.TwoPass = twoPass;
-        report.DataSets.Add(righe->Name(), righe);
+        const QString righeName = righe->Name();
+        report.DataSets.Add(righeName, std::unique_ptr<TvxDataset>(std::move(righe)));
         TvxPage& p = report.Pages->Pages(0);
         addBand(report, p, btReportTitle, 40, 30, QString());
         addText(report, p, 40, QStringLiteral("[titolo]"));
@@ -188,10 +189,11 @@ TEST_F(VxtoolPrepare, PreparesCrossTablesAndSubReports) {
         tables.push_back(std::make_unique<TableDataSet>(&dati));
         TableDataSet* table = tables.back().get();
         table->setName(QString::fromUtf8(name));
-        auto* ds = new TvxDBDataSet(nullptr);
+        auto ds = std::make_unique<TvxDBDataSet>(nullptr);
         ds->SetName(QStringLiteral("vx") + QString::fromUtf8(name));
         ds->SetDataSet(table);
-        report.DataSets.Add(ds->Name(), ds);
+        const QString dsName = ds->Name();
+        report.DataSets.Add(dsName, std::unique_ptr<TvxDataset>(std::move(ds)));
     }
     TvxPage& p = report.Pages->Pages(0);
     addBand(report, p, btCrossHeader, 0, 1000, QString());

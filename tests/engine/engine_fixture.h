@@ -112,8 +112,8 @@ protected:
         ds->SetDataSet(module_->table(table));
         ds->Filter = filter;
         ds->Filtered = !filter.isEmpty();
-        TvxDBDataSet* raw = ds.release(); // ownerless: the report's from now on
-        report->DataSets.Add(name, raw);
+        TvxDBDataSet* raw = ds.get();
+        report->DataSets.Add(name, std::unique_ptr<TvxDataset>(std::move(ds))); // the report's
         return raw;
     }
 
