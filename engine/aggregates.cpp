@@ -47,9 +47,12 @@ QString plainKey(const QString& fn, const QString& arg, const TvxView& view, con
     return keyBase(fn, arg, view) + QChar(char16_t(levelOf(band)));
 }
 
+// Whether the object, as designed, lies within the width of a cross band.
+// The design geometry is what counts: a cell's Left is relative to its cross
+// band, and moves with every column while the cell prints.
 bool insideHorizontally(const TvxView& o, const TvxBand* b) {
-    return b && b->View && o.Left >= b->Left &&
-           int64_t(o.Left) + o.Width <= int64_t(b->Left) + b->Width;
+    return b && b->View && o.DesignLeft >= b->Left &&
+           int64_t(o.DesignLeft) + o.DesignWidth <= int64_t(b->Left) + b->Width;
 }
 
 // Whether the object, as designed, lies within the height of one of the
@@ -202,10 +205,19 @@ void answerCount(const QStringList& args, Variant& value) {
     }
 }
 
-// Puts CurrentView back however the accumulation ends.
+// Arguments are evaluated on the band's own page (plain field names are its
+// data levels'); CurrentView and CurrentPage come back however the
+// accumulation ends.
 struct KeepCurrentView {
     TvxView* saved = CurrentView;
-    ~KeepCurrentView() { CurrentView = saved; }
+    TvxPage* savedPage = CurrentPage;
+    explicit KeepCurrentView(const TvxBand& band) { CurrentPage = band.Page->Template; }
+    ~KeepCurrentView() {
+        CurrentView = saved;
+        CurrentPage = savedPage;
+    }
+    KeepCurrentView(const KeepCurrentView&) = delete;
+    KeepCurrentView& operator=(const KeepCurrentView&) = delete;
 };
 
 void accumulateColumns(TvxBand& band) {
@@ -285,7 +297,7 @@ void ResetAggregates(TvxBand& band, int level) {
 void AccumulateAggregates(TvxBand& band) {
     if (SilentPass || !band.DataSet || band.DataSet->Eof())
         return;
-    KeepCurrentView keep;
+    KeepCurrentView keep(band);
     const QString* previousArgument = nullptr;
     Variant previous;
     for (auto& [key, acc] : band.Aggregates) {

@@ -78,6 +78,11 @@ public:
     int32_t SubReportBottom = 0;
     bool SubReportsDone = true;
     std::array<bool, kMaxSubReportsPerBand> SubReportDone{};
+    // Where each sub-report resumes after a column change: its object's place
+    // in the band, or the top of the page it went on to.
+    std::array<int32_t, kMaxSubReportsPerBand> SubReportTop{};
+    // The last PrintBand found the band hidden by the host (OnDrawObject).
+    bool Hidden = false;
     int32_t LineNo = 1;
     int32_t LineThrough = 1;
     Variant GroupValue;
@@ -104,6 +109,9 @@ public:
     int32_t TotalCount = 0;
     int32_t AggResets = 0;
     int32_t AggMaxCount = 0;
+    // Cross data band: the most columns a row of the master list printed, in
+    // every pass (a footer row prints as many).
+    int32_t WidestRow = 0;
     std::map<QString, Accumulator> Aggregates; // by key
     std::vector<ColumnAccumulators> ColumnAggregates;
     QString GroupCondition;

@@ -111,7 +111,8 @@ void PaintObject(TvxBand& band, TvxView& object, uint8_t mode) {
     PageRun& page = *band.Page;
     CurrentPage = page.Template;
     CurrentBand = &band;
-    if (object.ParentBand != &band || SilentPass)
+    // A sub-report object is shown by its page's contents, not drawn.
+    if (object.ParentBand != &band || SilentPass || object.ObjectType == otSubReport)
         return;
     const int32_t left = object.Left;
     const int32_t top = object.Top;
@@ -210,6 +211,10 @@ bool FitOrBreak(TvxBand& band, int32_t top, int32_t height, bool checkOnly) {
         return false;
     if (checkOnly)
         return true;
+    // A page shown by a sub-report changes columns and pages with the band
+    // that shows it (its playback), never by itself.
+    if (page.IsSubReportPage)
+        return true;
     if (page.ColumnIndex < page.ColumnCount - 1) {
         EmitBand(page, page.Band(btColumnFooter));
         ++page.ColumnIndex;
@@ -296,7 +301,8 @@ bool PrintBand(TvxBand& band) {
     PageRun& page = *band.Page;
     if (band.View && !band.Objects.empty())
         raiseDrawObject(*band.View);
-    if (band.View && band.View->Visible == 0)
+    band.Hidden = band.View && band.View->Visible == 0;
+    if (band.Hidden)
         return true;
     if (band.FillMode) {
         fillBand(band);
@@ -312,8 +318,11 @@ bool PrintBand(TvxBand& band) {
     FooterStep step;
     step.back(band);
     bool result = false;
+    // On a sub-report's page the column footer's room counts too: the band
+    // is not to break by itself while it is laid out.
+    const int32_t footerRoom = page.IsSubReportPage ? columnFooterHeight(page) : 0;
     if (!band.FooterLike() && !band.SplitAllowed &&
-        int64_t(page.CursorY) + BandRoomNeeded(band) > page.BottomLimit) {
+        int64_t(page.CursorY) + BandRoomNeeded(band) + footerRoom > page.BottomLimit) {
         result = true;
         if (page.IsSubReportPage) {
             step.forward();

@@ -88,6 +88,7 @@ bool terminated(const PageRun& page) {
 // Evaluates a group condition as an expression of the master data level.
 Variant evaluateCondition(PageRun& page, const QString& condition) {
     CurrentView = page.Context(btGroupHeader);
+    CurrentPage = page.Template;
     Variant value;
     EvaluateExpression(condition, value);
     CurrentView = nullptr;
@@ -197,8 +198,11 @@ void endGroup(LoopState& s, TvxBand& header, TvxBand& first) {
         if (header.NewPageAfter && !page.RecordMode)
             StartNewPage(page);
         showGroupHeaders(page, header);
-        ResetAggregates(*page.Band(btMasterData), header.GroupLevel);
-        AccumulateAggregates(*page.Band(btMasterData));
+        TvxBand& master = *page.Band(btMasterData);
+        ResetAggregates(master, header.GroupLevel);
+        AccumulateAggregates(master);
+        if (page.RecordMode)
+            page.PlayList.push_back({&master, pkRegroup, uint8_t(header.GroupLevel)});
         s.accumulated = true;
         EmitBand(page, page.Band(s.bands.header));
     }
@@ -249,13 +253,16 @@ void recordLoop(LoopState& s, int level, int deepest) {
             for (TvxBand* f = page.Band(btGroupFooter); f && f->View; f = f->NextBand.get())
                 refreshFooterTexts(*f);
         NextRecord(data);
+        if (page.RecordMode && groups)
+            page.PlayList.push_back({&data, pkStep});
         s.accumulated = false;
         if (groups)
             scanGroups(s);
         if (!s.accumulated)
             AccumulateAggregates(data);
         if (page.RecordMode) {
-            page.PlayList.push_back({&data, pkNext});
+            page.PlayList.push_back(groups ? PlayEntry{&data, pkTally, uint8_t(!s.accumulated)}
+                                           : PlayEntry{&data, pkNext});
         } else if (printed) {
             ++page.LineCounter;
             ++data.LineThrough;
@@ -308,9 +315,9 @@ void runBand(PageRun& page, TvxBand& data, int level) {
 } // namespace
 
 void FirstRecord(TvxBand& band) {
-    NarrowToMasterKey(band);
     {
         DataSetContext context(band);
+        NarrowToMasterKey(band);
         band.DataSet->First();
     }
     NotifyDataSetWork(band.BandType, band.DataSet, dwFirst);
@@ -326,12 +333,14 @@ void NextRecord(TvxBand& band) {
     CheckDataSetStillOpen(band.DataSet);
 }
 
-DataSetContext::DataSetContext(TvxBand& band) : saved_(CurrentView) {
+DataSetContext::DataSetContext(TvxBand& band) : saved_(CurrentView), savedPage_(CurrentPage) {
     CurrentView = band.Page->Context(band.BandType);
+    CurrentPage = band.Page->Template;
 }
 
 DataSetContext::~DataSetContext() {
     CurrentView = saved_;
+    CurrentPage = savedPage_;
 }
 
 void RunDataLevels(PageRun& page) {

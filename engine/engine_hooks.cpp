@@ -2,9 +2,11 @@
 
 #include "engine/aggregates.h"
 #include "engine/band.h"
+#include "engine/cross_table.h"
 #include "engine/engine_state.h"
 #include "engine/page_run.h"
 #include "engine/preparation.h"
+#include "engine/sub_reports.h"
 #include "report/data_refs.h"
 #include "report/engine_counters.h"
 #include "report/report_hooks.h"
@@ -53,6 +55,11 @@ void InstallEngine() {
     engine.Aggregate = AnswerAggregate;
 
     SetPageDataSetLookup(pageDataSet);
+
+    BandHooks& bands = bandHooks();
+    bands.PrintCrossRow = PrintCrossRow;
+    bands.PrepareSubReports = PrepareSubReports;
+    bands.RunSubReports = RunSubReports;
 }
 
 } // namespace vx

@@ -39,8 +39,9 @@ struct PreparationState : DefaultResetPart<PreparationState> {
     int32_t LastCursorY = 0;
     int32_t LastBottomLimit = 0;
 
-    int CurrentLevel = 0;   // data level being run, 1 to 3
-    int32_t CrossIndex = 0; // cross-table column being printed, from 1
+    int CurrentLevel = 0;        // data level being run, 1 to 3
+    int32_t CrossIndex = 0;      // cross-table column being printed, from 1
+    bool CrossRowActive = false; // a row of cross-table cells is being printed
 
     // Text objects whose aggregates total every cross-table column.
     std::unordered_set<const TvxView*> CrossTotal;

@@ -90,6 +90,11 @@ Canvas& PageCanvas() {
     return *OutputCanvas;
 }
 
+void DrawOnOutputPage(int index) {
+    if (TvxReport* report = PreparingReport)
+        drawOn(*report->PreparedPages, index);
+}
+
 void MarkFresh(PageRun& page) {
     page.FreshTop = page.CursorY;
 }

@@ -12,6 +12,7 @@ namespace vx {
 class Canvas;
 class PageRun;
 class TvxBand;
+class TvxPage;
 class TvxView;
 
 void InitPage(PageRun& page);
@@ -34,6 +35,8 @@ void AddOutputPage(PageRun& page);
 // Closes the open output pages from OutputPageIndex on and moves the index
 // past them.
 void CloseOpenPages();
+// Makes the output page at `index` the drawing canvas, when it is open.
+void DrawOnOutputPage(int index);
 
 // The canvas of the output page being drawn.
 Canvas& PageCanvas();
@@ -43,8 +46,9 @@ Canvas& PageCanvas();
 void MarkFresh(PageRun& page);
 
 // While a band's dataset steps, plain field names (in a dataset filter) are
-// those of the band's own data level: the current object is a stand-in of
-// that band type, and the previous one comes back afterwards.
+// those of the band's own data level on the band's own page: the current
+// object is a stand-in of that band type, the current page the band's, and
+// the previous ones come back afterwards.
 class DataSetContext {
 public:
     explicit DataSetContext(TvxBand& band);
@@ -54,6 +58,7 @@ public:
 
 private:
     TvxView* saved_;
+    TvxPage* savedPage_;
 };
 
 // A data band's dataset to its first record (its table narrowed to the

@@ -23,15 +23,21 @@ class TvxMemoView;
 inline constexpr int kBandTypes = 22;
 
 // One entry of a recorded page (sub-reports): print the band, or step its
-// dataset.
+// dataset. A list with groups records the step to the next record apart
+// from its totals, so that the footers of a group that ends print before
+// the new record counts, as they do on a page of its own.
 enum : uint8_t {
-    pkPrint = 0,
-    pkFirst = 1,
-    pkNext = 2,
+    pkPrint = 0,   // print the band
+    pkFirst = 1,   // its dataset to the first record, totals started
+    pkNext = 2,    // to the next record, counted
+    pkStep = 3,    // to the next record only (a list with groups)
+    pkRegroup = 4, // a group of level Level changed: its totals restart
+    pkTally = 5,   // the record counted (totals too when Level is 1)
 };
 struct PlayEntry {
     TvxBand* Band = nullptr;
     uint8_t Kind = pkPrint;
+    uint8_t Level = 0;
 };
 
 class PageRun {
@@ -78,6 +84,9 @@ public:
     bool RecordMode = false;
     int32_t PlayPos = 0;
     TvxBand* WaitingBand = nullptr;
+    // Shown by a sub-report object whose band has not finished yet: the
+    // page cannot be shown by another one meanwhile.
+    bool ShownNow = false;
     int32_t CrossColumnNo = 1;
     int32_t LineCounter = 1;
     // CursorY right after a page or column was opened (its header bands

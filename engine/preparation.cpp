@@ -19,6 +19,8 @@
 #include <QCoreApplication>
 #include <QDateTime>
 
+#include <algorithm>
+
 namespace vx {
 
 namespace {
@@ -268,6 +270,13 @@ void BuildPages(TvxReport& report) {
     ReportProgress(OutputPageIndex + 1);
     PassRuns runs(report);
     markSubReportPages(st.Runs);
+    if (std::all_of(st.Runs.begin(), st.Runs.end(),
+                    [](const auto& run) { return run->IsSubReportPage; }) &&
+        !st.Runs.empty()) {
+        SetPreparationError(QStringLiteral("Ogni pagina del report è mostrata da un sottoreport: "
+                                           "non c'è una pagina da cui partire."));
+        return;
+    }
     for (size_t i = 0; i < st.Runs.size() && !ErrorRaised; ++i) {
         CurrentPageNo = int(i) + 1;
         runs.reached = int(i) + 1;

@@ -8,6 +8,7 @@
 #include "report/dataset.h"
 #include "report/memo_view.h"
 #include "report/report.h"
+#include "report/subreport_view.h"
 #include "tests/report/report_fixture.h"
 #include "tests/support/vxtool_run.h"
 
@@ -167,6 +168,63 @@ TEST_F(VxtoolPrepare, FailuresExitWithTheErrorAndWriteNothing) {
         EXPECT_FALSE(QFile::exists(out));
         EXPECT_FALSE(QFile::exists(path("errore.pdf")));
     }
+}
+
+// A cross table of the rows by two months, then a sub-report listing the
+// notes in the summary.
+TEST_F(VxtoolPrepare, PreparesCrossTablesAndSubReports) {
+    const QString db = makeDatabase(2);
+    {
+        auto d = Database::open(db, Database::OpenMode::Existing);
+        d->exec(QStringLiteral("CREATE TABLE mesi (id INTEGER, nome VARCHAR(10))"));
+        d->exec(QStringLiteral("INSERT INTO mesi VALUES (1, 'gen'), (2, 'feb')"));
+        d->exec(QStringLiteral("CREATE TABLE note (id INTEGER, testo VARCHAR(10))"));
+        d->exec(QStringLiteral("INSERT INTO note VALUES (1, 'Nota 1'), (2, 'Nota 2')"));
+    }
+    Component dati(nullptr, QStringLiteral("Dati"), ComponentKind::DataModule);
+    std::vector<std::unique_ptr<TableDataSet>> tables;
+    TvxReport report;
+    for (const char* name : {"righe", "mesi", "note"}) {
+        tables.push_back(std::make_unique<TableDataSet>(&dati));
+        TableDataSet* table = tables.back().get();
+        table->setName(QString::fromUtf8(name));
+        auto* ds = new TvxDBDataSet(nullptr);
+        ds->SetName(QStringLiteral("vx") + QString::fromUtf8(name));
+        ds->SetDataSet(table);
+        report.DataSets.Add(ds->Name(), ds);
+    }
+    TvxPage& p = report.Pages->Pages(0);
+    addBand(report, p, btCrossHeader, 0, 1000, QString());
+    p.Objects.back()->Width = 100;
+    addBand(report, p, btCrossData, 0, 1000, QStringLiteral("vxmesi"));
+    p.Objects.back()->Left = 100;
+    p.Objects.back()->Width = 80;
+    addBand(report, p, btMasterData, 150, 20, QStringLiteral("vxrighe"));
+    addText(report, p, 150, QStringLiteral("[Dati.righe.nome]"));
+    p.Objects.back()->Left = 0;
+    p.Objects.back()->Width = 90;
+    addText(report, p, 150, QStringLiteral("[Dati.mesi.nome]"));
+    p.Objects.back()->Left = 105;
+    p.Objects.back()->Width = 70;
+    addBand(report, p, btReportSummary, 250, 30, QString());
+    auto sub = std::make_unique<TvxSubReportView>(&report);
+    sub->Left = 300;
+    sub->Top = 250;
+    sub->Width = 300;
+    sub->Height = 20;
+    sub->SubPage = 1;
+    p.Add(std::move(sub));
+    TvxPage& notes = report.Pages->Add();
+    addBand(report, notes, btMasterData, 100, 20, QStringLiteral("vxnote"));
+    addText(report, notes, 100, QStringLiteral("[Dati.note.testo]"));
+    const QString t = path("tabella.vxf");
+    report.SaveToFile(t);
+    report.ClearDataSets();
+    const QString out = path("tabella.vxp");
+    const VxtoolResult r = runVxtool({"prepare", t, "--db", db, "-o", out});
+    ASSERT_EQ(r.exitCode, 0) << s(r.err);
+    EXPECT_EQ(textLines(out), (QStringList{"1\tRiga 1", "1\tgen", "1\tfeb", "1\tRiga 2", "1\tgen",
+                                           "1\tfeb", "1\tNota 1", "1\tNota 2"}));
 }
 
 TEST_F(VxtoolPrepare, WrongUsage) {
