@@ -39,8 +39,8 @@ void BM_ChartThousandRecords(benchmark::State& state) {
     chart.YTitle = QStringLiteral("Euro");
     chart.FieldTitleExpr = QStringLiteral("Giorno");
     chart.YFormat = QStringLiteral("[6] - Numero (1.234,50)");
-    chart.Lines = {QStringLiteral("Valore"), QStringLiteral("255"), QStringLiteral("'Ricavi'"),
-                   QStringLiteral("Costo"), QStringLiteral("16711680"), QStringLiteral("'Costi'")};
+    chart.Lines = {QStringLiteral("Valore"), QStringLiteral("255"),      QStringLiteral("'Ricavi'"),
+                   QStringLiteral("Costo"),  QStringLiteral("16711680"), QStringLiteral("'Costi'")};
     vx::PrintMode = true;
     for (auto _ : state) {
         vx::emf::RecordingCanvas page(QSize(794, 1123));

@@ -4,6 +4,8 @@
 // whose list is filtered on the invoice. Both in one pass, every output page
 // recorded.
 
+#include "list_report.h"
+
 #include "engine/engine_hooks.h"
 #include "engine/preparation.h"
 #include "platform/component.h"
@@ -29,6 +31,8 @@
 namespace {
 
 using namespace vx;
+using bench::addBand;
+using bench::addText;
 
 constexpr int kCustomers = 1000;
 constexpr int kMonths = 12;
@@ -70,27 +74,6 @@ void addDataSet(TvxReport& report, const QString& name, const QString& table,
     ds->Filter = filter;
     ds->Filtered = !filter.isEmpty();
     report.DataSets.Add(name, ds);
-}
-
-TvxBandView* addBand(TvxReport& report, TvxPage& page, int type, int top, int height,
-                     const QString& dataset = QString()) {
-    auto band = std::make_unique<TvxBandView>(&report);
-    band->SetBandType(type);
-    band->Top = top;
-    band->Width = 718;
-    band->Height = height;
-    band->FormatText = dataset;
-    return static_cast<TvxBandView*>(page.Add(std::move(band)));
-}
-
-void addText(TvxReport& report, TvxPage& page, int left, int top, int width, const QString& text) {
-    auto memo = std::make_unique<TvxMemoView>(&report);
-    memo->Left = left;
-    memo->Top = top;
-    memo->Width = width;
-    memo->Height = 18;
-    memo->Lines = {text};
-    page.Add(std::move(memo));
 }
 
 std::unique_ptr<TvxReport> crossTableReport() {

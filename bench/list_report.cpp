@@ -16,26 +16,36 @@
 
 namespace vx::bench {
 
-namespace {
-
-void addBand(TvxReport& report, int type, int top, int height, const QString& dataset = {}) {
+TvxBandView* addBand(TvxReport& report, TvxPage& page, int type, int top, int height,
+                     const QString& dataset) {
     auto band = std::make_unique<TvxBandView>(&report);
     band->SetBandType(type);
     band->Top = top;
     band->Width = 718;
     band->Height = height;
     band->FormatText = dataset;
-    report.Pages->Pages(0).Add(std::move(band));
+    return static_cast<TvxBandView*>(page.Add(std::move(band)));
 }
 
-TvxMemoView* addText(TvxReport& report, int left, int top, int width, const QString& text) {
+TvxMemoView* addText(TvxReport& report, TvxPage& page, int left, int top, int width,
+                     const QString& text) {
     auto memo = std::make_unique<TvxMemoView>(&report);
     memo->Left = left;
     memo->Top = top;
     memo->Width = width;
     memo->Height = 18;
     memo->Lines = {text};
-    return static_cast<TvxMemoView*>(report.Pages->Pages(0).Add(std::move(memo)));
+    return static_cast<TvxMemoView*>(page.Add(std::move(memo)));
+}
+
+namespace {
+
+void addBand(TvxReport& report, int type, int top, int height, const QString& dataset = {}) {
+    vx::bench::addBand(report, report.Pages->Pages(0), type, top, height, dataset);
+}
+
+TvxMemoView* addText(TvxReport& report, int left, int top, int width, const QString& text) {
+    return vx::bench::addText(report, report.Pages->Pages(0), left, top, width, text);
 }
 
 void numberFormat(TvxMemoView* memo, const QString& pattern) {

@@ -10,8 +10,11 @@
 #include <memory>
 
 namespace vx {
+class TvxBandView;
+class TvxMemoView;
+class TvxPage;
 class TvxReport;
-}
+} // namespace vx
 
 namespace vx::bench {
 
@@ -20,6 +23,12 @@ void makeListDatabase(const QString& file, int rows);
 // The list template, its dataset bound to "Dati.movimenti" (register the
 // database as the data module "Dati" before preparing it).
 std::unique_ptr<TvxReport> makeListReport();
+// A band object (718 pixels wide) and a one-line text object (18 pixels
+// high) added to a page of the report.
+TvxBandView* addBand(TvxReport& report, TvxPage& page, int type, int top, int height,
+                     const QString& dataset = QString());
+TvxMemoView* addText(TvxReport& report, TvxPage& page, int left, int top, int width,
+                     const QString& text);
 // Writes the template as a ".vxf" file.
 void writeListTemplate(const QString& file);
 

@@ -71,6 +71,15 @@ PageRun* pageToShow(TvxSubReportView& view) {
     return run;
 }
 
+// The lowest position a sub-report of the band may reach: the page's limit,
+// or for a page footer (which lies below that limit) the footer's own bottom.
+int32_t limitFor(const TvxBand& band) {
+    const PageRun& page = *band.Page;
+    if (band.FooterLike())
+        return int32_t(std::clamp<int64_t>(int64_t(band.Top) + band.Height, INT32_MIN, INT32_MAX));
+    return page.BottomLimit;
+}
+
 // The left edge of a sub-report's content: the object's place in the band's
 // current column.
 int32_t startX(const PageRun& page, const TvxSubReportView& view) {
@@ -141,7 +150,7 @@ void PrepareSubReports(TvxBand& band) {
         s->PlayList.clear();
         BuildPage(*s);
         s->CursorY = int32_t(std::clamp<int64_t>(int64_t(view->Top) + band.Top, 0, INT32_MAX));
-        s->BottomLimit = page.BottomLimit;
+        s->BottomLimit = limitFor(band);
         s->ColumnX = startX(page, *view);
         s->ColumnIndex = page.ColumnIndex;
         s->PlayPos = 0;
@@ -210,7 +219,7 @@ void resume(TvxBand& band, const std::vector<Shown>& shown, bool moved) {
         if (!moved)
             band.SubReportTop[s.slot] = page.CursorY;
         s.run->CursorY = band.SubReportTop[s.slot];
-        s.run->BottomLimit = page.BottomLimit;
+        s.run->BottomLimit = limitFor(band);
         s.run->FreshTop = fresh ? s.run->CursorY : INT32_MIN;
     }
 }

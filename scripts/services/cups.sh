@@ -30,6 +30,9 @@
 # process ends, also when it was killed without running its traps.
 set -u
 . "$(dirname "$0")/folder.sh"
+# The client tools' answers are read ("lpstat -r" says "is running"): they
+# must not come translated, as they do under the users' it_IT.UTF-8.
+export LC_ALL=C
 
 QUEUE=VX_PDF
 PPD_DIR=/usr/share/ppd/cups-pdf

@@ -17,7 +17,10 @@ child=
 run=
 
 stop_services() {
-    trap - EXIT INT TERM HUP
+    # A second signal (Ctrl+C pressed again, a test driver's TERM) must not
+    # cut the stopping short: it is ignored from here on.
+    trap - EXIT
+    trap '' INT TERM HUP
     if [ -n "$child" ] && kill -0 "$child" 2>/dev/null; then
         kill -TERM -- "-$child" 2>/dev/null
         wait "$child" 2>/dev/null

@@ -195,3 +195,50 @@ TEST_F(SubReports, BadSubReportsAreErrors) {
 }
 
 } // namespace
+
+namespace {
+
+// Where the room of a sub-report ends: in the next column of its page, in a
+// page footer (the rest is dropped), and a band the host hides is skipped,
+// not waited for.
+TEST_F(SubReports, ColumnsFootersAndHiddenBandsEndTheirOwnWay) {
+    struct Case {
+        const char* name;
+        int columns;       // of the sub-report's page
+        bool inFooter;     // the sub-report lies in the page footer
+        bool hideRows;     // the host hides the rows' band
+        int rowsOnPage0;   // of the 60
+        bool secondColumn; // row 60 right of row 1
+    };
+    const Case cases[] = {
+        {"next column", 2, false, false, 60, true},
+        {"page footer", 1, true, false, 1, false},
+        {"hidden rows", 1, false, true, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        report->Clear();
+        report->OnDrawObject = nullptr;
+        makeDatabase(numbers(QStringLiteral("a"), 60));
+        addDataSet(QStringLiteral("vxA"), QStringLiteral("a"));
+        addBand(c.inFooter ? btPageFooter : btReportTitle, 100, 30);
+        addSubReport(10, 100, 1);
+        TvxPage& rows = listPage(QStringLiteral("vxA"), QStringLiteral("A [Dati.a.n]"));
+        rows.ColumnCount = c.columns;
+        TvxView* rowBand = rows.Objects.front().get();
+        if (c.hideRows) {
+            report->OnDrawObject = [rowBand](TvxView* v) {
+                if (v == rowBand)
+                    v->Visible = 0;
+            };
+        }
+        ASSERT_TRUE(prepare()) << ErrorText.toStdString();
+        EXPECT_EQ(pageCount(), 1);
+        const QStringList shown = texts(0);
+        EXPECT_EQ(shown.size(), c.rowsOnPage0) << shown.join(',').toStdString();
+        if (c.secondColumn)
+            EXPECT_GT(where(0, QStringLiteral("A 60")).x(), where(0, QStringLiteral("A 1")).x());
+    }
+}
+
+} // namespace

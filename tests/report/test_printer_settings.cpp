@@ -362,6 +362,15 @@ TEST(PrinterSettings, SelectStoredPrinterOnlyWhenReportAllowsIt) {
     ReplacePrinterSettings(std::move(saved));
 }
 
+// Tests reach no printer but the run's own queue: outside a run of
+// scripts/services/with_services.sh none at all, never the system's.
+TEST(PrinterSettings, TestsSeeOnlyTheRunsPrinter) {
+    TPrinterSettings s;
+    s.LoadPrinterList(createSystemPrinterDevice());
+    const QString listed = s.Printers.mid(0, s.PseudoPrinterIndex).join(QLatin1Char(','));
+    EXPECT_EQ(listed.toStdString(), qEnvironmentVariable("VX_CUPS_PRINTER").toStdString());
+}
+
 // The run's private CUPS printer: the settings read it through Qt, and a
 // page printed to it arrives as a PDF once its job has ended.
 TEST(PrinterSettings, RealCupsPrinter) {

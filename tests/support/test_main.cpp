@@ -7,6 +7,13 @@
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Printers come only from the run's private scheduler
+    // (scripts/services/with_services.sh sets CUPS_SERVER to its socket).
+    // Outside such a run the tests, and the programs they start, reach no
+    // scheduler at all: never the system's printers, whose default and
+    // papers would also change what the tests see.
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+        qputenv("CUPS_SERVER", "/nonexistent/vx-tests-have-no-printers.sock");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
