@@ -73,6 +73,13 @@ bool AtomicFile::open(OpenMode mode) {
         return false;
     }
     const QByteArray base = QFile::encodeName(finalTarget(target_));
+    // A file its owner made read-only is not replaced: renaming over it
+    // needs only the folder's permission and would bypass that protection.
+    if (::faccessat(AT_FDCWD, base.constData(), F_OK, AT_EACCESS) == 0 &&
+        ::faccessat(AT_FDCWD, base.constData(), W_OK, AT_EACCESS) != 0) {
+        setErrorString(errnoText(errno));
+        return false;
+    }
     for (int attempt = 0; attempt < kTemporaryNameAttempts && fd_ < 0; ++attempt) {
         const QByteArray path = base + '.' + randomSuffix();
         fd_ = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -29,7 +29,8 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    // Creates the temporary file; only write modes are accepted.
+    // Creates the temporary file; only write modes are accepted. An
+    // existing target the caller may not write is refused.
     bool open(OpenMode mode) override;
     // Makes the written bytes the target's content: checks that no write
     // failed, flushes them to the disk, renames the temporary file over the

@@ -14,9 +14,13 @@
 #include "tests/support/vxtool_run.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vx::test {
 namespace {
@@ -316,6 +320,36 @@ TEST_F(VxtoolTemplate, CopyWritesTheCurrentVersion) {
         runVxtool({"template", "copy", path("rotto.vxf"), path("rotto-copia.vxf")});
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_FALSE(QFile::exists(path("rotto-copia.vxf")));
+}
+
+// A template its owner made read-only stays as it is: the save fails with
+// its message. (Run as root, the copy runs as the user nobody, whom the
+// file's mode binds.)
+TEST_F(VxtoolTemplate, CopyLeavesAReadOnlyFileAlone) {
+    constexpr uid_t kNobody = 65534;
+    const bool root = ::geteuid() == 0;
+    const QString sample = writeSample();
+    const QString target = path("protetto.vxf");
+    writeAll(target, "modello protetto");
+    // Only the file's mode protects it: the folder is open to everyone.
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(sample).constData(), 0644), 0);
+    if (root) {
+        ASSERT_EQ(::chown(QFile::encodeName(target).constData(), kNobody, kNobody), 0);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0444), 0);
+
+    const VxtoolResult r = runVxtool({"template", "copy", sample, target}, {}, [root] {
+        if (root && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+            ::_exit(99);
+    });
+    EXPECT_EQ(r.exitCode, 1) << s(r.err);
+    EXPECT_TRUE(r.err.contains(
+        QString::fromUtf8("Si è verificato un errore durante la fase di salvataggio del report")))
+        << s(r.err);
+    EXPECT_EQ(readAll(target), "modello protetto");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter("protetto").size(), 1)
+        << "a temporary file was left behind";
 }
 
 TEST_F(VxtoolTemplate, WrongUsageExitsWithTwo) {
