@@ -42,6 +42,7 @@ struct PreparationState : DefaultResetPart<PreparationState> {
     int CurrentLevel = 0;        // data level being run, 1 to 3
     int32_t CrossIndex = 0;      // cross-table column being printed, from 1
     bool CrossRowActive = false; // a row of cross-table cells is being printed
+    int SubReportDepth = 0;      // sub-reports being played inside one another
 
     // Text objects whose aggregates total every cross-table column.
     std::unordered_set<const TvxView*> CrossTotal;

@@ -61,6 +61,11 @@ PageRun* pageToShow(TvxSubReportView& view) {
                                 .arg(int64_t(view.SubPage) + 1));
         return nullptr;
     }
+    if (preparationState().SubReportDepth >= kMaxSubReportDepth) {
+        SetPreparationError(QStringLiteral("I sottoreport sono annidati oltre %1 livelli.")
+                                .arg(kMaxSubReportDepth));
+        return nullptr;
+    }
     PageRun* run = runs[size_t(view.SubPage)].get();
     if (run->ShownNow || run->Template == CurrentPage) {
         SetPreparationError(
@@ -248,6 +253,13 @@ void playRound(TvxBand& band, const std::vector<Shown>& shown, int32_t a) {
 } // namespace
 
 void RunSubReports(TvxBand& band) {
+    struct Depth {
+        int& depth = preparationState().SubReportDepth;
+        Depth() { ++depth; }
+        ~Depth() { --depth; }
+        Depth(const Depth&) = delete;
+        Depth& operator=(const Depth&) = delete;
+    } depth;
     PageRun& page = *band.Page;
     const std::vector<Shown> shown = shownBy(band);
     int32_t a = -1;

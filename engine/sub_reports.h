@@ -10,6 +10,10 @@
 
 namespace vx {
 
+// The most sub-reports shown inside one another (each level plays inside the
+// band of the one above it).
+inline constexpr int kMaxSubReportDepth = 32;
+
 class PageRun;
 class TvxBand;
 

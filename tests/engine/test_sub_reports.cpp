@@ -3,6 +3,7 @@
 
 #include "engine_fixture.h"
 
+#include "engine/sub_reports.h"
 #include "report/subreport_view.h"
 
 using namespace vx;
@@ -236,9 +237,62 @@ TEST_F(SubReports, ColumnsFootersAndHiddenBandsEndTheirOwnWay) {
         EXPECT_EQ(pageCount(), 1);
         const QStringList shown = texts(0);
         EXPECT_EQ(shown.size(), c.rowsOnPage0) << shown.join(',').toStdString();
-        if (c.secondColumn)
+        if (c.secondColumn) {
             EXPECT_GT(where(0, QStringLiteral("A 60")).x(), where(0, QStringLiteral("A 1")).x());
+        }
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SubReports, NestingDeeperThanTheLimitIsAnError) {
+    constexpr int kLevels = kMaxSubReportDepth + 2;
+    QStringList sql;
+    for (int i = 0; i <= kLevels; ++i)
+        sql << numbers(QStringLiteral("t%1").arg(i), 1);
+    makeDatabase(sql);
+    // Page i lists table ti, whose row shows page i + 1, one level deeper.
+    for (int i = 0; i <= kLevels; ++i) {
+        const QString name = QStringLiteral("vx%1").arg(i);
+        addDataSet(name, QStringLiteral("t%1").arg(i));
+        TvxPage& p = i == 0 ? page() : addPage();
+        addBand(btMasterData, 100, 30, name, &p);
+        if (i < kLevels)
+            addSubReport(10, 100, i + 1, &p);
+    }
+    EXPECT_FALSE(prepare());
+    EXPECT_EQ(ErrorText.split(QLatin1Char('\r')).value(1),
+              QStringLiteral("I sottoreport sono annidati oltre 32 livelli."));
+}
+
+} // namespace
+
+namespace {
+
+// A nested sub-report longer than the page waits in its band; the enclosing
+// playback goes on to the next page and resumes it there.
+TEST_F(SubReports, NestedSubReportContinuesOnTheNextPage) {
+    makeDatabase(numbers(QStringLiteral("esterna"), 1) + numbers(QStringLiteral("a"), 80));
+    addDataSet(QStringLiteral("vxEsterna"), QStringLiteral("esterna"));
+    addDataSet(QStringLiteral("vxA"), QStringLiteral("a"));
+    addBand(btReportTitle, 100, 30);
+    addSubReport(10, 100, 1);
+    addBand(btReportSummary, 200, 20);
+    addText(10, 200, 200, 18, QStringLiteral("Fine"));
+    TvxPage& outer = listPage(QStringLiteral("vxEsterna"), QStringLiteral("Esterna"));
+    addSubReport(20, 110, 2, &outer);
+    listPage(QStringLiteral("vxA"), QStringLiteral("A [Dati.a.n]"));
+    ASSERT_TRUE(prepare()) << ErrorText.toStdString();
+    ASSERT_EQ(pageCount(), 2);
+    const QStringList all = texts(0) + texts(1);
+    QStringList expected{"Esterna"};
+    for (int i = 1; i <= 80; ++i)
+        expected << QStringLiteral("A %1").arg(i);
+    expected << "Fine";
+    EXPECT_EQ(all, expected);
+    EXPECT_EQ(where(1, QStringLiteral("Fine")).y() - where(1, QStringLiteral("A 80")).y(), 20);
 }
 
 } // namespace
