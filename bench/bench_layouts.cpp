@@ -124,24 +124,7 @@ std::unique_ptr<TvxReport> invoicesReport() {
 }
 
 void prepareLoop(benchmark::State& state, std::unique_ptr<TvxReport> (*make)()) {
-    InstallNameResolution();
-    InstallEngine();
-    auto printers = ReplacePrinterSettings(std::make_unique<TPrinterSettings>(nullptr));
-    auto data = registerDatabaseModule(layoutsDatabase());
-    std::unique_ptr<TvxReport> report = make();
-    int pages = 0;
-    for (auto _ : state) {
-        Prepare(*report);
-        if (ErrorRaised) {
-            state.SkipWithError(ErrorText.toStdString().c_str());
-            break;
-        }
-        pages = report->PreparedPages->Count();
-    }
-    state.counters["pages"] = pages;
-    report.reset();
-    data.reset();
-    ReplacePrinterSettings(std::move(printers));
+    bench::measurePreparation(state, layoutsDatabase(), 0, make);
 }
 
 void BM_PrepareCrossTable(benchmark::State& state) {

@@ -37,25 +37,7 @@ QString listDatabase(int rows) {
 
 void BM_PrepareList(benchmark::State& state) {
     const int rows = int(state.range(0));
-    vx::InstallNameResolution();
-    vx::InstallEngine();
-    auto printers = vx::ReplacePrinterSettings(std::make_unique<vx::TPrinterSettings>(nullptr));
-    auto data = vx::registerDatabaseModule(listDatabase(rows));
-    std::unique_ptr<vx::TvxReport> report = vx::bench::makeListReport();
-    int pages = 0;
-    for (auto _ : state) {
-        vx::Prepare(*report);
-        if (vx::ErrorRaised) {
-            state.SkipWithError(vx::ErrorText.toStdString().c_str());
-            break;
-        }
-        pages = report->PreparedPages->Count();
-    }
-    state.SetItemsProcessed(int64_t(state.iterations()) * rows);
-    state.counters["pages"] = pages;
-    report.reset();
-    data.reset();
-    vx::ReplacePrinterSettings(std::move(printers));
+    vx::bench::measurePreparation(state, listDatabase(rows), rows, vx::bench::makeListReport);
 }
 BENCHMARK(BM_PrepareList)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 

@@ -63,7 +63,8 @@ void BM_ExpandLineBracketsOnly(benchmark::State& state) {
 BENCHMARK(BM_ExpandLineBracketsOnly);
 
 // A justified text that wraps into 20 lines, laid out and drawn (mode 0)
-// into a page metafile; the page is started afresh every 1000 drawings.
+// into a page metafile; a fresh page after every four drawings, as many
+// as an A4 page holds.
 void BM_LayoutAndDrawJustified20Lines(benchmark::State& state) {
     vx::PrintMode = true;
     vx::TvxMemoView memo(nullptr);
@@ -75,12 +76,12 @@ void BM_LayoutAndDrawJustified20Lines(benchmark::State& state) {
     memo.SetHorzAlign(vx::haJustify);
     memo.Lines = {QString("Il testo giustificato si allarga fino al margine destro, "
                           "parola dopo parola, su venti righe. ")
-                      .repeated(7)};
+                      .repeated(11)};
     auto canvas = std::make_unique<vx::emf::RecordingCanvas>(QSize(794, 1123));
     int drawn = 0;
     for (auto _ : state) {
         memo.Draw(*canvas);
-        if (++drawn % 1000 == 0) {
+        if (++drawn % 4 == 0) {
             state.PauseTiming();
             canvas = std::make_unique<vx::emf::RecordingCanvas>(QSize(794, 1123));
             state.ResumeTiming();

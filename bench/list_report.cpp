@@ -1,16 +1,24 @@
 #include "list_report.h"
 
+#include "engine/engine_hooks.h"
+#include "engine/preparation.h"
 #include "expr/format.h"
 #include "platform/component.h"
 #include "platform/database.h"
 #include "report/band_view.h"
 #include "report/dataset.h"
+#include "report/emf_pages.h"
+#include "report/library_state.h"
 #include "report/memo_view.h"
 #include "report/page.h"
 #include "report/pages.h"
+#include "report/printer_settings.h"
 #include "report/report.h"
+#include "report/value_expansion.h"
 
 #include <QDate>
+
+#include <benchmark/benchmark.h>
 
 #include <vector>
 
@@ -119,6 +127,30 @@ void writeListTemplate(const QString& file) {
     std::unique_ptr<TvxReport> report = makeListReport();
     report->SaveToFile(file);
     unregisterModule(&dati);
+}
+
+void measurePreparation(benchmark::State& state, const QString& database, int rows,
+                        const std::function<std::unique_ptr<TvxReport>()>& makeReport) {
+    InstallNameResolution();
+    InstallEngine();
+    auto printers = ReplacePrinterSettings(std::make_unique<TPrinterSettings>(nullptr));
+    auto data = registerDatabaseModule(database);
+    std::unique_ptr<TvxReport> report = makeReport();
+    int pages = 0;
+    for (auto _ : state) {
+        Prepare(*report);
+        if (ErrorRaised) {
+            state.SkipWithError(ErrorText.toStdString().c_str());
+            break;
+        }
+        pages = report->PreparedPages->Count();
+    }
+    if (rows > 0)
+        state.SetItemsProcessed(int64_t(state.iterations()) * rows);
+    state.counters["pages"] = pages;
+    report.reset();
+    data.reset();
+    ReplacePrinterSettings(std::move(printers));
 }
 
 } // namespace vx::bench

@@ -7,7 +7,12 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
+
+namespace benchmark {
+class State;
+}
 
 namespace vx {
 class TvxBandView;
@@ -31,5 +36,10 @@ TvxMemoView* addText(TvxReport& report, TvxPage& page, int left, int top, int wi
                      const QString& text);
 // Writes the template as a ".vxf" file.
 void writeListTemplate(const QString& file);
+// Measures the preparation of the report `makeReport` gives over the SQLite
+// file `database` registered as "Dati", every page recorded; the page count
+// is a counter, and `rows` records a run (when not 0) give the item rate.
+void measurePreparation(benchmark::State& state, const QString& database, int rows,
+                        const std::function<std::unique_ptr<TvxReport>()>& makeReport);
 
 } // namespace vx::bench

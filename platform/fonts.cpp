@@ -9,7 +9,9 @@
 #include <QRawFont>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <unordered_map>
 
@@ -71,6 +73,15 @@ struct FaceData {
     int xAvgCharWidth = 0;
     int bboxWidth = 0;
     QHash<char16_t, double> advances; // font units
+    // The advances of the first 256 code units, looked up without hashing
+    // (NaN until measured): nearly every character of a report.
+    std::array<double, 256> latin = makeUnmeasured();
+
+    static std::array<double, 256> makeUnmeasured() {
+        std::array<double, 256> a;
+        a.fill(std::numeric_limits<double>::quiet_NaN());
+        return a;
+    }
 };
 
 // Everything measured for one FontSpec (without the drawing-only members).
@@ -281,6 +292,8 @@ SizedFont& sizedFont(const FontSpec& spec) {
 // Design advance of one UTF-16 unit in font units.
 double unitAdvance(FaceData& face, const QString& text, qsizetype i) {
     const QChar c = text[i];
+    if (c.unicode() < face.latin.size() && !std::isnan(face.latin[c.unicode()]))
+        return face.latin[c.unicode()];
     if (c.isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate())
         return 0;
     auto cached = face.advances.constFind(c.unicode());
@@ -304,7 +317,9 @@ double unitAdvance(FaceData& face, const QString& text, qsizetype i) {
         f.setPixelSize(face.unitsPerEm);
         advance = QFontMetricsF(f).horizontalAdvance(unit);
     }
-    if (unit.size() == 1)
+    if (c.unicode() < face.latin.size())
+        face.latin[c.unicode()] = advance;
+    else if (unit.size() == 1)
         face.advances.insert(c.unicode(), advance);
     return advance;
 }

@@ -12,6 +12,11 @@ constexpr qsizetype kBytesOffset = 48;
 constexpr qsizetype kRecordsOffset = 52;
 constexpr qsizetype kHandlesOffset = 56;
 constexpr uint32_t kEmfVersion = 0x10000;
+// Room reserved for a page's records from the start: most pages fit, so the
+// buffer is not copied while it grows, and the block freed by the previous
+// page is taken again instead of fresh memory. finish() gives back what the
+// picture does not use.
+constexpr qsizetype kInitialRecordBytes = 64 * 1024;
 
 } // namespace
 
@@ -30,7 +35,7 @@ void writeEdgeRect(ByteWriter& out, const QRect& r) {
 }
 
 EmfWriter::EmfWriter(const QRect& frameEdges, const ReferenceDevice& device) {
-    bytes_.reserve(4096);
+    bytes_.reserve(kInitialRecordBytes);
     beginRecord(EMR_HEADER);
     out_.i32(0); // bounds, completed by finish()
     out_.i32(0);
@@ -127,6 +132,7 @@ QByteArray EmfWriter::finish() {
     const uint32_t handles = handleCount();
     bytes_[kHandlesOffset] = char(handles & 0xFF);
     bytes_[kHandlesOffset + 1] = char((handles >> 8) & 0xFF);
+    bytes_.squeeze();
     return bytes_;
 }
 

@@ -362,6 +362,29 @@ std::vector<double> RecordingCanvas::designAdvances(const QString& text) {
     return fontDesignAdvances(d_->s.font, text);
 }
 
+namespace {
+
+// The string (UTF-16, padded to 32 bits) and the x advances of a text
+// record, written in one step: a page holds one of each per character.
+void writeTextAndAdvances(ByteWriter& o, const QString& text, uint32_t stringBytes,
+                          const std::vector<int>& dx) {
+    QByteArray& buf = o.buffer();
+    const qsizetype at = buf.size();
+    buf.resize(at + qsizetype(stringBytes) + qsizetype(dx.size()) * 4);
+    char* p = buf.data() + at;
+    for (QChar c : text) {
+        *p++ = char(c.unicode() & 0xFF);
+        *p++ = char(c.unicode() >> 8);
+    }
+    for (qsizetype i = text.size() * 2; i < qsizetype(stringBytes); ++i)
+        *p++ = 0;
+    for (int a : dx)
+        for (int b = 0; b < 4; ++b)
+            *p++ = char((uint32_t(a) >> (8 * b)) & 0xFF);
+}
+
+} // namespace
+
 void RecordingCanvas::textOut(int x, int y, const QString& text, uint32_t options,
                               const QRect& clip, const std::vector<int>& advances) {
     if (d_->finished)
@@ -443,11 +466,7 @@ void RecordingCanvas::textOut(int x, int y, const QString& text, uint32_t option
     else
         writeInclusiveRect(o, QRect(QPoint(0, 0), QPoint(-1, -1)));
     o.u32(kFixed + stringBytes);
-    for (QChar c : text)
-        o.u16(c.unicode());
-    o.zeros(qsizetype(stringBytes - chars * 2));
-    for (int a : dx)
-        o.i32(a);
+    writeTextAndAdvances(o, text, stringBytes, dx);
     d.w.endRecord();
 }
 

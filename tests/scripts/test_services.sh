@@ -50,8 +50,15 @@ fail() {
 system_state() {
     find /etc/cups -printf '%p %m %u %g\n' | sort
     find /etc/cups -type f -exec md5sum {} + | sort
+    local pid cmdline
     pgrep -x cupsd | while read -r pid; do
-        grep -q /tmp/vx- "/proc/$pid/cmdline" 2>/dev/null || echo "scheduler $pid"
+        # A scheduler that ended since pgrep saw it (another run's, stopping
+        # at this moment) has no command line left: it is no system's.
+        cmdline=$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null) || continue
+        case "$cmdline" in
+            "" | *"/tmp/vx-"*) ;;
+            *) echo "scheduler $pid: $cmdline" ;;
+        esac
     done
 }
 

@@ -168,6 +168,29 @@ QStringList DumpEmf(const QByteArray& emf) {
     return d.out;
 }
 
+QStringList StyledTexts(const QByteArray& emf) {
+    const EmfPicture picture = EmfPicture::parse(emf);
+    std::map<uint32_t, FontSpec> fonts;
+    FontSpec current;
+    QStringList out;
+    for (int i = 0; i < picture.recordCount(); ++i) {
+        const EmfRecord rec = picture.record(i);
+        if (rec.type == EMR_EXTCREATEFONTINDIRECTW) {
+            if (auto font = readExtCreateFont(rec))
+                fonts[font->handle] = font->font;
+        } else if (rec.type == EMR_SELECTOBJECT) {
+            const auto it = fonts.find(rec.payload().u32());
+            if (it != fonts.end())
+                current = it->second;
+        } else if (rec.type == EMR_EXTTEXTOUTW) {
+            if (auto t = readExtTextOut(rec, true))
+                out << t->text + QStringLiteral("|") + (current.weight >= 700 ? "b" : "") +
+                           (current.italic ? "i" : "") + (current.underline ? "u" : "");
+        }
+    }
+    return out;
+}
+
 QStringList linesStartingWith(const QStringList& lines, const QString& prefix) {
     QStringList out;
     for (const QString& l : lines)

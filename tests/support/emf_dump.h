@@ -20,6 +20,10 @@ namespace vx::test {
 
 QStringList DumpEmf(const QByteArray& emf);
 
+// The strings of the text records with the style of the font they are drawn
+// in: "TEXT|" plus b (bold), i (italic), u (underline), in record order.
+QStringList StyledTexts(const QByteArray& emf);
+
 // The lines that begin with `prefix`.
 QStringList linesStartingWith(const QStringList& lines, const QString& prefix);
 
