@@ -9,6 +9,7 @@
 #include "report/page.h"
 #include "report/pages.h"
 #include "report/report.h"
+#include "report/subreport_view.h"
 
 #include <QDir>
 #include <QFile>
@@ -116,7 +117,9 @@ public:
         memo.FormatCode = kMoneyFormat;
         return memo;
     }
-    TvxPage& page() { return report_.Pages->Pages(0); }
+    // Further bands and texts go on `page` (the first page until then).
+    void onPage(TvxPage& page) { page_ = &page; }
+    TvxPage& page() { return page_ ? *page_ : report_.Pages->Pages(0); }
     TvxReport& report() { return report_; }
 
     // Number, "1.234,50": category 1, sub-format 3, 2 decimals, ",".
@@ -125,6 +128,7 @@ public:
 private:
     TvxReport& report_;
     const DatabaseModule& data_;
+    TvxPage* page_ = nullptr;
 };
 
 const QString kFirm = QStringLiteral("Torrefazione Aurora S.n.c.");
@@ -291,6 +295,84 @@ void buildLetter(TvxReport& report, const DatabaseModule& data) {
     b.text(0, 620, 300, 20, QStringLiteral("La direzione"), 11, fsItalic);
 }
 
+// Sales by region and quarter as a cross table: a row per region, a column
+// per quarter, the region's total at the end of its row, the quarters'
+// totals and the grand total under the table.
+void buildQuarterlySales(TvxReport& report, const DatabaseModule& data) {
+    TemplateBuilder b(report, data);
+    b.dataset(QStringLiteral("vxRegioni"), QStringLiteral("regioni"));
+    b.dataset(QStringLiteral("vxVendite"), QStringLiteral("vendite"),
+              QStringLiteral("[regione] = [Dati.regioni.nome]"));
+    constexpr int kRegion = 160, kQuarter = 110, kTotal = 130;
+    // The columns: region names, one column per quarter, the row total.
+    TvxBandView& names = b.band(btCrossHeader, 0, 1000);
+    names.Left = 0;
+    names.Width = kRegion;
+    TvxBandView& quarters = b.band(btCrossData, 0, 1000, QStringLiteral("vxVendite"));
+    quarters.Left = kRegion;
+    quarters.Width = kQuarter;
+    TvxBandView& totals = b.band(btCrossFooter, 0, 1000);
+    totals.Left = kRegion + kQuarter;
+    totals.Width = kTotal;
+    const int cells = kRegion, total = kRegion + kQuarter;
+
+    b.band(btReportTitle, 20, 44);
+    b.text(0, 20, kRegion - 4, 30, QStringLiteral("Vendite 2025"), 16, fsBold);
+
+    b.band(btMasterHeader, 70, 26);
+    b.text(0, 72, kRegion - 4, 18, QStringLiteral("Regione"), 10, fsBold);
+    b.text(cells, 72, kQuarter - 4, 18, QStringLiteral("[Dati.vendite.trimestre]"), 10, fsBold)
+        .SetHorzAlign(1);
+    b.text(total, 72, kTotal - 4, 18, QStringLiteral("Totale"), 10, fsBold).SetHorzAlign(1);
+
+    b.band(btMasterData, 110, 22, QStringLiteral("vxRegioni"));
+    b.text(0, 112, kRegion - 4, 18, QStringLiteral("[Dati.regioni.nome]"));
+    b.amount(cells, 112, kQuarter - 4, QStringLiteral("[Dati.vendite.importo]"));
+    b.amount(total, 112, kTotal - 4, QStringLiteral("[SUM([Dati.vendite.importo])]"), fsBold);
+
+    b.band(btReportSummary, 150, 30);
+    b.text(0, 156, kRegion - 4, 18, QStringLiteral("Totale"), 10, fsBold);
+    b.amount(cells, 156, kQuarter - 4, QStringLiteral("[SUM([Dati.vendite.importo])]"), fsBold);
+    b.amount(total, 156, kTotal - 4, QStringLiteral("[SUM([Dati.vendite.importo])]"), fsBold);
+}
+
+// The invoice book: a line per invoice, its rows listed beside it by a
+// sub-report (the second template page, filtered on the invoice), with the
+// invoice's total under them.
+void buildInvoiceBook(TvxReport& report, const DatabaseModule& data) {
+    TemplateBuilder b(report, data);
+    b.dataset(QStringLiteral("vxFatture"), QStringLiteral("fatture"));
+    b.dataset(QStringLiteral("vxRighe"), QStringLiteral("righe"),
+              QStringLiteral("[fattura] = [Dati.fatture.id]"));
+    firmHeader(b, 20);
+    b.band(btReportTitle, 90, 40);
+    b.text(0, 94, 718, 26, QStringLiteral("Libro delle fatture"), 14, fsBold);
+    b.band(btMasterData, 140, 30, QStringLiteral("vxFatture"));
+    b.text(0, 144, 110, 18, QStringLiteral("[Dati.fatture.numero]"), 10, fsBold);
+    b.text(0, 162, 110, 18, QStringLiteral("[Dati.fatture.data]"), 8);
+    auto rows = std::make_unique<TvxSubReportView>(&report);
+    rows->Left = 120;
+    rows->Top = 144;
+    rows->Width = 598;
+    rows->Height = 20;
+    rows->SubPage = 1;
+    b.page().Add(std::move(rows));
+    b.band(btReportSummary, 190, 30);
+    b.text(0, 196, 400, 18, QStringLiteral("Fatture nel libro: [COUNT()]"), 10, fsBold);
+
+    // The rows of one invoice, with its taxable amount.
+    TvxPage& sub = report.Pages->Add();
+    b.onPage(sub);
+    b.band(btMasterData, 100, 20, QStringLiteral("vxRighe"));
+    b.text(0, 100, 320, 18, QStringLiteral("[Dati.righe.descrizione]"));
+    b.text(330, 100, 60, 18, QStringLiteral("[Dati.righe.quantita]")).SetHorzAlign(1);
+    b.amount(400, 100, 90, QStringLiteral("[Dati.righe.prezzo]"));
+    b.amount(500, 100, 98, QLatin1Char('[') + kRowAmount + QLatin1Char(']'));
+    b.band(btMasterFooter, 140, 26);
+    b.text(330, 142, 160, 18, QStringLiteral("Imponibile"), 10, fsItalic);
+    b.amount(500, 142, 98, QStringLiteral("[SUM(%1)]").arg(kRowAmount), fsBold);
+}
+
 } // namespace
 
 const std::vector<SampleTemplate>& sampleTemplates() {
@@ -299,6 +381,8 @@ const std::vector<SampleTemplate>& sampleTemplates() {
         {QStringLiteral("clienti.vxf"), buildCustomerList},
         {QStringLiteral("etichette.vxf"), buildLabels},
         {QStringLiteral("lettera.vxf"), buildLetter},
+        {QStringLiteral("vendite.vxf"), buildQuarterlySales},
+        {QStringLiteral("libro_fatture.vxf"), buildInvoiceBook},
     };
     return samples;
 }

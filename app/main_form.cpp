@@ -1,8 +1,15 @@
 #include "app/main_form.h"
 
+#include "platform/database.h"
+#include "platform/errors.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
 #include "report/report.h"
+#include "report/report_file_kind.h"
+#include "report/sql_connection.h"
+
+#include <QFile>
+#include <QImage>
 
 #include <QApplication>
 #include <QFileInfo>
@@ -28,6 +35,9 @@ constexpr PlainComponent kAddInComponents[] = {
     {"vxFramedMemoObject1", "TvxFramedMemoObject"},
     {"vxDesigner1", "TvxDesigner"},
 };
+
+// A template file larger than this is refused before it is read.
+constexpr qint64 kMaxTemplateFileBytes = 256 * 1024 * 1024;
 
 } // namespace
 
@@ -57,7 +67,10 @@ TMainForm::TMainForm(const QStringList& arguments, QWidget* parent)
     }
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    if (connection_)
+        SetReportSQLConnection(report_, nullptr);
+}
 
 void TMainForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -69,15 +82,65 @@ void TMainForm::showEvent(QShowEvent* event) {
         this, [this] { FormShow(); }, Qt::QueuedConnection);
 }
 
+void TMainForm::loadTemplate(const QString& path, bool library) {
+    const qsizetype db = arguments_.indexOf(QStringLiteral("--db"));
+    if (db > 0 && db + 1 < arguments_.size()) {
+        data_ = registerDatabaseModule(arguments_.at(db + 1));
+        connection_ = std::make_unique<DatabaseSqlConnection>(data_->database());
+        SetReportSQLConnection(report_, connection_.get());
+    }
+    QByteArray bytes;
+    if (!library) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxTemplateFileBytes)
+            throw VxError(QStringLiteral("Impossibile aprire il file \"%1\".").arg(path));
+        bytes = file.readAll();
+    }
+    // The load reports a damaged template in its own box and goes on; its
+    // boxes are collected and shown after it, and after an error nothing is
+    // prepared (the window stays, as for a damaged prepared report).
+    std::vector<RecordedMessage> messages;
+    {
+        MessageBoxInterceptor boxes;
+        try {
+            if (library) {
+                QStringList description;
+                QImage picture;
+                report_->LoadTemplateFile(path, description, picture, true);
+            } else {
+                report_->LoadFromBytes(bytes);
+            }
+        } catch (...) {
+            messages = boxes.messages();
+            for (const RecordedMessage& m : messages)
+                showMessage(m.caption, m.text, m.icon, m.buttons);
+            throw;
+        }
+        messages = boxes.messages();
+    }
+    bool failed = false;
+    for (const RecordedMessage& m : messages) {
+        showMessage(m.caption, m.text, m.icon, m.buttons);
+        failed = failed || m.icon == MessageIcon::Error;
+    }
+    if (failed)
+        throw VxAbort();
+}
+
 void TMainForm::FormShow() {
-    // Only the first argument counts; the platform has already removed the
-    // quotes around a path with blanks.
+    // The first argument counts ("--db FILE|URL" may follow it); the
+    // platform has already removed the quotes around a path with blanks.
     const QString path = arguments_.value(1);
     const bool existing = !path.isEmpty() && QFileInfo(path).isFile();
     const bool finished = runGuarded([&] {
-        if (existing) {
+        const ReportFileKind kind =
+            existing ? detectReportFileKind(path) : ReportFileKind::Prepared;
+        if (existing && kind == ReportFileKind::Prepared) {
             report_->LoadPreparedFile(path);
             report_->OpenPreview();
+        } else if (existing) {
+            loadTemplate(path, kind == ReportFileKind::TemplateLibrary);
+            report_->PrepareAndShow();
         } else {
             // No argument, an empty one, or no such file: not an error.
             report_->PrepareAndShow();

@@ -67,13 +67,13 @@ QString layoutsDatabase() {
 
 void addDataSet(TvxReport& report, const QString& name, const QString& table,
                 const QString& filter = QString()) {
-    auto* ds = new TvxDBDataSet(nullptr);
+    auto ds = std::make_unique<TvxDBDataSet>(nullptr);
     ds->SetName(name);
     if (Component* module = findModule(QStringLiteral("Dati")))
         ds->SetDataSet(dynamic_cast<DataSet*>(module->findComponent(table)));
     ds->Filter = filter;
     ds->Filtered = !filter.isEmpty();
-    report.DataSets.Add(name, ds);
+    report.DataSets.Add(name, std::unique_ptr<TvxDataset>(std::move(ds)));
 }
 
 std::unique_ptr<TvxReport> crossTableReport() {

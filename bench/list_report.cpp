@@ -87,12 +87,13 @@ std::unique_ptr<TvxReport> makeListReport() {
     report->TwoPass = true;
     report->ShowProgress = false;
     // The report's dataset wraps the table of the registered data module.
-    auto* movimenti = new TvxDBDataSet(nullptr);
+    auto movimenti = std::make_unique<TvxDBDataSet>(nullptr);
     movimenti->SetName(QStringLiteral("vxMovimenti"));
     if (Component* module = findModule(QStringLiteral("Dati")))
         movimenti->SetDataSet(
             dynamic_cast<DataSet*>(module->findComponent(QStringLiteral("movimenti"))));
-    report->DataSets.Add(movimenti->Name(), movimenti);
+    const QString movimentiName = movimenti->Name();
+    report->DataSets.Add(movimentiName, std::unique_ptr<TvxDataset>(std::move(movimenti)));
 
     addBand(*report, btReportTitle, 40, 40);
     addText(*report, 38, 45, 400, QStringLiteral("Elenco dei movimenti"));

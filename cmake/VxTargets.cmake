@@ -4,7 +4,9 @@ function(vx_layer name dir)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   add_library(${name} STATIC ${sources})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  # Installed, the headers keep their layer folders under include/dizeridiv.
+  target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
+                                            $<INSTALL_INTERFACE:include/dizeridiv>)
   target_link_libraries(${name} PUBLIC ${ARGN})
 endfunction()
 

@@ -487,10 +487,13 @@ void PainterCanvas::drawGlyphs(const QString& text, const std::vector<int>& adv,
     const QTransform& device = painter_.transform();
     const double xEm = em * std::hypot(device.m11(), device.m12()) * stretch;
     const double yEm = em * std::hypot(device.m21(), device.m22());
-    const bool outlines = painter_.paintEngine() &&
-                          painter_.paintEngine()->type() != QPaintEngine::Pdf &&
-                          !(std::min(xEm, yEm) >= kMinGlyphPixels &&
-                            std::max(xEm, yEm) <= kMaxGlyphAspect * std::min(xEm, yEm));
+    // An SVG document gets outlines too: its engine writes glyph runs as
+    // empty text elements.
+    const bool svg = painter_.paintEngine() && painter_.paintEngine()->type() == QPaintEngine::SVG;
+    const bool outlines =
+        svg || (painter_.paintEngine() && painter_.paintEngine()->type() != QPaintEngine::Pdf &&
+                !(std::min(xEm, yEm) >= kMinGlyphPixels &&
+                  std::max(xEm, yEm) <= kMaxGlyphAspect * std::min(xEm, yEm)));
 
     // Glyph indexes of the whole string at once: one per code point.
     QVarLengthArray<quint32, 256> indexes(std::max<qsizetype>(1, text.size()));

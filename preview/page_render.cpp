@@ -4,7 +4,9 @@
 #include "platform/painter_canvas.h"
 #include "report/emf_pages.h"
 
+#include <QBuffer>
 #include <QPainter>
+#include <QSvgGenerator>
 
 namespace vx::preview {
 
@@ -54,6 +56,27 @@ QImage renderPage(const PreparedPageInfo& page, int pageIndex, double zoom) {
     PainterCanvas canvas(painter);
     playPage(canvas, page.Picture, pageRequest(page, pageIndex, zoom, r));
     return image;
+}
+
+QByteArray renderPageSvg(const PreparedPageInfo& page, int pageIndex, double zoom) {
+    const Edges r = pagePictureRect(page, zoom);
+    const int w = std::max(1, r.right);
+    const int h = std::max(1, r.bottom);
+    QByteArray svg;
+    QBuffer buffer(&svg);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(QSize(w, h));
+    generator.setViewBox(QRect(0, 0, w, h));
+    generator.setResolution(96);
+    generator.setTitle(QStringLiteral("Pagina %1").arg(pageIndex + 1));
+    QPainter painter(&generator);
+    painter.fillRect(QRect(0, 0, w, h), Qt::white);
+    PainterCanvas canvas(painter);
+    playPage(canvas, page.Picture, pageRequest(page, pageIndex, zoom, r));
+    painter.end();
+    return svg;
 }
 
 } // namespace vx::preview

@@ -3,7 +3,8 @@
 // A prepared page drawn as the preview window draws it at a zoom, into an
 // image: the page's picture rectangle at that zoom, white, with the picture
 // played record by record (fonts at the zoomed size, text spaced to its
-// recorded width). Used by `vxtool render` and the benchmarks.
+// recorded width), or as SVG. Used by `vxtool render`, `vxtool diff` and
+// the benchmarks.
 
 #include "preview/page_playback.h"
 
@@ -29,6 +30,10 @@ inline constexpr int64_t kMaxRenderPixels = 200LL * 1000 * 1000;
 // The page rendered at `zoom` percent. Throws VxError when the image would
 // exceed kMaxRenderPixels.
 QImage renderPage(const PreparedPageInfo& page, int pageIndex, double zoom);
+
+// The same drawing as an SVG document (Qt SVG), `zoom` percent giving its
+// size in pixels of 1/96 inch.
+QByteArray renderPageSvg(const PreparedPageInfo& page, int pageIndex, double zoom);
 
 } // namespace preview
 } // namespace vx

@@ -104,3 +104,15 @@ INSERT INTO vendite VALUES (17, 2025, 'T4', 'Lazio', 14520.00);
 INSERT INTO vendite VALUES (18, 2025, 'T4', 'Emilia-Romagna', 10015.30);
 INSERT INTO vendite VALUES (19, 2025, 'T4', 'Puglia', 3980.00);
 INSERT INTO vendite VALUES (20, 2025, 'T4', 'Sicilia', 6200.00);
+
+-- The regions of the sales, the rows of the quarterly table.
+CREATE TABLE regioni (
+  id   INTEGER PRIMARY KEY,
+  nome VARCHAR(30)
+);
+
+INSERT INTO regioni VALUES (1, 'Lombardia');
+INSERT INTO regioni VALUES (2, 'Lazio');
+INSERT INTO regioni VALUES (3, 'Emilia-Romagna');
+INSERT INTO regioni VALUES (4, 'Puglia');
+INSERT INTO regioni VALUES (5, 'Sicilia');

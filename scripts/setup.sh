@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build clang libclang-rt-14-dev clang-format clang-tidy
-  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libqt6sql6-sqlite libqt6sql6-psql libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n libqt6sql6-sqlite libqt6sql6-psql libgl-dev
   libgtest-dev googletest libbenchmark-dev
   fonts-liberation2 fontconfig
   xvfb xauth x11-apps x11-utils imagemagick

@@ -1,19 +1,24 @@
-// vxtool template dump|check|copy: report templates (".vxf").
+// vxtool template dump|check|copy|export|import: report templates (".vxf").
 //
 //   vxtool template dump T.vxf [--db FILE|URL]
 //   vxtool template check T.vxf [--db FILE|URL]
 //   vxtool template copy IN.vxf OUT.vxf [--db FILE|URL]
+//   vxtool template export T.vxf -o T.json [--db FILE|URL]
+//   vxtool template import T.json -o T.vxf
 //
 // `dump` prints the template in a stable text form: the report flags, the
 // datasets, the pages with paper and options, the objects in stream order
 // (type, class, name, bounds, band type, dataset, lines), the bindings and
 // the variable lines. `check` loads and prints the messages the load showed.
 // `copy` loads and saves again (older versions come out as version 27).
+// `export` writes the JSON form (report/template_json.h), `import` the
+// template of a JSON form; each output is replaced whole or not at all.
 // Messages go to stderr as "CAPTION: TEXT" (an error raised by the load as
 // "Errore: TEXT"), carriage returns removed; a load that ends in an error box
 // or an error exits with 1 (and `copy` then writes nothing).
 #include "app/vxtool/command.h"
 #include "app/vxtool/template_load.h"
+#include "platform/atomic_file.h"
 #include "platform/database.h"
 #include "platform/errors.h"
 #include "platform/message_box.h"
@@ -24,11 +29,19 @@
 #include "report/picture_view.h"
 #include "report/report.h"
 #include "report/subreport_view.h"
+#include "report/template_json.h"
 #include "report/values.h"
+
+#include <QFile>
+
+#include <optional>
 
 namespace vx::tool {
 
 namespace {
+
+// A template file larger than this is refused before it is read.
+constexpr qsizetype kMaxTemplateBytes = 256 * 1024 * 1024;
 
 QString yesNo(bool v) {
     return v ? QStringLiteral("yes") : QStringLiteral("no");
@@ -159,17 +172,68 @@ void dumpReport(const TvxReport& report, QTextStream& out) {
         out << "variable " << quoted(line) << "\n";
 }
 
+// The whole file, refused when it is larger than `limit` bytes.
+QByteArray readBounded(const QString& fileName, qsizetype limit) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw VxError(QStringLiteral("Impossibile aprire il file \"%1\".").arg(fileName));
+    if (file.size() > limit)
+        throw VxError(QStringLiteral("Il file \"%1\" è troppo grande (più di %2 byte).")
+                          .arg(fileName)
+                          .arg(limit));
+    const QByteArray bytes = file.read(limit + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > limit)
+        throw VxError(QStringLiteral("Impossibile leggere il file \"%1\".").arg(fileName));
+    return bytes;
+}
+
+// The JSON form of a template: transcribed from the file when it is a
+// current-version stream, otherwise from the template loaded and saved.
+int exportJson(const QString& fileName, const QString& output, QTextStream& err) {
+    std::optional<QByteArray> json;
+    if (!fileName.endsWith(QLatin1String(".vxt"), Qt::CaseInsensitive))
+        json = templateToJson(readBounded(fileName, kMaxTemplateBytes));
+    if (!json) {
+        TvxReport report;
+        if (!loadTemplate(report, fileName, err))
+            return kExitError;
+        json = templateToJson(report.SaveToBytes());
+        if (!json)
+            throw VxError(QStringLiteral("Il modello \"%1\" non può essere scritto come JSON.")
+                              .arg(fileName));
+    }
+    writeFileAtomically(output, *json);
+    return kExitOk;
+}
+
+int importJson(const QString& fileName, const QString& output) {
+    writeFileAtomically(output, templateFromJson(readBounded(fileName, kMaxTemplateJsonBytes)));
+    return kExitOk;
+}
+
 int runTemplate(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     QStringList args = arguments;
     QString db;
     const bool hasDb = takeOption(args, QStringLiteral("--db"), &db);
+    QString output;
+    const bool hasOutput = takeOption(args, QStringLiteral("-o"), &output);
     const QString sub = args.value(0);
-    const bool usageOk = (sub == QLatin1String("dump") && args.size() == 2) ||
-                         (sub == QLatin1String("check") && args.size() == 2) ||
-                         (sub == QLatin1String("copy") && args.size() == 3);
+    if (hasOutput && args.size() == 2 &&
+        (sub == QLatin1String("export") || sub == QLatin1String("import"))) {
+        std::unique_ptr<DatabaseModule> data;
+        if (hasDb)
+            data = registerDatabaseModule(db);
+        return sub == QLatin1String("export") ? exportJson(args.at(1), output, err)
+                                              : importJson(args.at(1), output);
+    }
+    const bool usageOk = !hasOutput && ((sub == QLatin1String("dump") && args.size() == 2) ||
+                                        (sub == QLatin1String("check") && args.size() == 2) ||
+                                        (sub == QLatin1String("copy") && args.size() == 3));
     if (!usageOk) {
         err << "uso: vxtool template dump|check T.vxf [--db FILE|URL]\n"
-               "     vxtool template copy IN.vxf OUT.vxf [--db FILE|URL]\n";
+               "     vxtool template copy IN.vxf OUT.vxf [--db FILE|URL]\n"
+               "     vxtool template export T.vxf -o T.json [--db FILE|URL]\n"
+               "     vxtool template import T.json -o T.vxf\n";
         return kExitUsage;
     }
     std::unique_ptr<DatabaseModule> data;
@@ -187,10 +251,11 @@ int runTemplate(const QStringList& arguments, QTextStream& out, QTextStream& err
     return ok ? kExitOk : kExitError;
 }
 
-const CommandRegistration
-    registration(QStringLiteral("template"),
-                 {QStringLiteral("template dump|check T.vxf | copy IN.vxf OUT.vxf [--db FILE|URL]"),
-                  runTemplate});
+const CommandRegistration registration(
+    QStringLiteral("template"),
+    {QStringLiteral("template dump|check T.vxf | copy IN.vxf OUT.vxf | export T.vxf -o "
+                    "T.json | import T.json -o T.vxf [--db FILE|URL]"),
+     runTemplate});
 
 } // namespace
 

@@ -5,6 +5,7 @@
 #include "app/demo_samples.h"
 #include "tests/support/vxtool_run.h"
 
+#include <QLocale>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -61,7 +62,8 @@ TEST_F(Samples, EverySamplePreparesWithItsKeyTexts) {
         int pages;
         QStringList texts; // "page<TAB>text" lines of vxtool text
     };
-    // Amounts under a thousand: the thousands separator is the locale's.
+    // Amounts print with the thousands separator of the system's locale.
+    const QString group = QLocale::system().groupSeparator();
     const Case cases[] = {
         {"fattura.vxf",
          4,
@@ -78,6 +80,14 @@ TEST_F(Samples, EverySamplePreparesWithItsKeyTexts) {
         {"lettera.vxf",
          10,
          {"1\tNiccolò Bellù", "1\tGentile cliente,", "10\tZoë Martinelli", "10\tLa direzione"}},
+        {"vendite.vxf",
+         1,
+         {"1\tVendite 2025", "1\tT1", "1\tT4", "1\tSicilia", "1\t78" + group + "260,00",
+          "1\t207" + group + "197,80"}},
+        {"libro_fatture.vxf",
+         1,
+         {"1\tLibro delle fatture", "1\t2026/002", "1\tCaffettiera per tre tazze", "1\t43,70",
+          "1\t414,00", "1\tFatture nel libro: 4"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);

@@ -191,10 +191,11 @@ TEST_F(VxtoolPrepare, PreparesCrossTablesAndSubReports) {
         tables.push_back(std::make_unique<TableDataSet>(&dati));
         TableDataSet* table = tables.back().get();
         table->setName(QString::fromUtf8(name));
-        auto* ds = new TvxDBDataSet(nullptr);
+        auto ds = std::make_unique<TvxDBDataSet>(nullptr);
         ds->SetName(QStringLiteral("vx") + QString::fromUtf8(name));
         ds->SetDataSet(table);
-        report.DataSets.Add(ds->Name(), ds);
+        const QString dsName = ds->Name();
+        report.DataSets.Add(dsName, std::unique_ptr<TvxDataset>(std::move(ds)));
     }
     TvxPage& p = report.Pages->Pages(0);
     addBand(report, p, btCrossHeader, 0, 1000, QString());

@@ -310,6 +310,14 @@ TEST_F(VxtoolTemplate, CopyWritesTheCurrentVersion) {
     // Copied again, the version-27 file stays as it is.
     ASSERT_EQ(runVxtool({"template", "copy", path("nuovo.vxf"), path("ancora.vxf")}).exitCode, 0);
     EXPECT_EQ(readAll(path("ancora.vxf")), copied);
+    // Its JSON form gives the re-saved template back byte for byte.
+    ASSERT_EQ(
+        runVxtool({"template", "export", path("vecchio.vxf"), "-o", path("vecchio.json")}).exitCode,
+        0);
+    ASSERT_EQ(runVxtool({"template", "import", path("vecchio.json"), "-o", path("dal_json.vxf")})
+                  .exitCode,
+              0);
+    EXPECT_EQ(readAll(path("dal_json.vxf")), copied);
 
     // A load that fails writes nothing.
     StreamBuilder damaged;
