@@ -59,9 +59,9 @@ QImage renderPage(const PreparedPageInfo& page, int pageIndex, double zoom) {
 }
 
 QByteArray renderPageSvg(const PreparedPageInfo& page, int pageIndex, double zoom) {
-    const Edges r = pagePictureRect(page, zoom);
-    const int w = std::max(1, r.right);
-    const int h = std::max(1, r.bottom);
+    const EdgeRect r = pagePictureRect(page, zoom);
+    const int w = std::max(1, r.Right);
+    const int h = std::max(1, r.Bottom);
     QByteArray svg;
     QBuffer buffer(&svg);
     buffer.open(QIODevice::WriteOnly);

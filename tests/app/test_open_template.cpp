@@ -5,6 +5,7 @@
 #include "app/demo_samples.h"
 #include "app/library_init.h"
 #include "app/main_form.h"
+#include "app/sample_report.h"
 #include "engine/engine_hooks.h"
 #include "engine/preparation.h"
 #include "platform/message_box.h"
@@ -15,7 +16,6 @@
 #include "report/report.h"
 #include "report/report_file_kind.h"
 #include "report/report_hooks.h"
-#include "report/sample_report.h"
 #include "report/value_expansion.h"
 
 #include <QFile>
