@@ -205,7 +205,8 @@ TEST_F(GraphView, XTitleBandIsMeasuredOnTheYTitleText) {
     setRows({{1, 0, "A"}});
     makeChart(1);
     chart->YTitle.clear();
-    const Text* x = findText(texts(drawn()), "Mese");
+    const QList<Text> all = texts(drawn()); // findText points into it
+    const Text* x = findText(all, "Mese");
     ASSERT_NE(x, nullptr);
     // An empty text still has the font's height: the band is 13-point Arial
     // (15 pixels) + 2 above the bottom.
