@@ -7,6 +7,7 @@
 // template asking for billions of records does not count as a hang.
 #include "engine/engine_hooks.h"
 #include "engine/engine_state.h"
+#include "engine/page_run.h"
 #include "engine/preparation.h"
 #include "platform/database.h"
 #include "platform/errors.h"

@@ -42,21 +42,53 @@ QByteArray quoted(const QString& text) {
 }
 
 // An ordered JSON tree: members keep the order they were added in.
+struct JsonMember;
 struct JsonNode {
     enum class Kind { Scalar, Object, Array } kind = Kind::Scalar;
     QByteArray scalar; // a scalar's JSON text
-    std::vector<std::pair<const char*, JsonNode>> members;
+    // A named struct, not a pair: a pair of an incomplete type cannot be
+    // instantiated inside its own class (clang refuses it).
+    std::vector<JsonMember> members;
     std::vector<JsonNode> items;
 
-    static JsonNode object() { return JsonNode{Kind::Object, {}, {}, {}}; }
-    static JsonNode array() { return JsonNode{Kind::Array, {}, {}, {}}; }
-    static JsonNode text(QByteArray t) { return JsonNode{Kind::Scalar, std::move(t), {}, {}}; }
-    JsonNode& add(const char* key, JsonNode value) {
-        members.emplace_back(key, std::move(value));
-        return members.back().second;
-    }
-    void set(const char* key, QByteArray t) { add(key, text(std::move(t))); }
+    static JsonNode object();
+    static JsonNode array();
+    static JsonNode text(QByteArray t);
+    JsonNode& add(const char* key, JsonNode value);
+    void set(const char* key, QByteArray t);
 };
+
+struct JsonMember {
+    const char* key;
+    JsonNode value;
+};
+
+JsonNode JsonNode::object() {
+    JsonNode n;
+    n.kind = Kind::Object;
+    return n;
+}
+
+JsonNode JsonNode::array() {
+    JsonNode n;
+    n.kind = Kind::Array;
+    return n;
+}
+
+JsonNode JsonNode::text(QByteArray t) {
+    JsonNode n;
+    n.scalar = std::move(t);
+    return n;
+}
+
+void JsonNode::set(const char* key, QByteArray t) {
+    add(key, text(std::move(t)));
+}
+
+JsonNode& JsonNode::add(const char* key, JsonNode value) {
+    members.push_back(JsonMember{key, std::move(value)});
+    return members.back().value;
+}
 
 // Each member and item on its own line, two blanks of indent per level
 // (the tree is at most five levels deep).
@@ -68,9 +100,9 @@ void writeNode(const JsonNode& node, int depth, QByteArray& out) {
     } else if (node.kind == JsonNode::Kind::Object) {
         out += '{';
         for (size_t i = 0; i < node.members.size(); ++i) {
-            out += (i ? ",\n" : "\n") + inner + quoted(QString::fromLatin1(node.members[i].first)) +
+            out += (i ? ",\n" : "\n") + inner + quoted(QString::fromLatin1(node.members[i].key)) +
                    ": ";
-            writeNode(node.members[i].second, depth + 1, out);
+            writeNode(node.members[i].value, depth + 1, out);
         }
         out += node.members.empty() ? QByteArray("}") : "\n" + outer + '}';
     } else {
@@ -185,7 +217,7 @@ private:
                 return false;
             lastPage = page;
             ++objects_;
-            JsonNode& object = pages.items[size_t(page)].members.back().second.items.emplace_back(
+            JsonNode& object = pages.items[size_t(page)].members.back().value.items.emplace_back(
                 JsonNode::object());
             object.set("Type", number(tag));
             if (tag == otAddIn)
