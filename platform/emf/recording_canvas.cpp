@@ -1,7 +1,12 @@
+// The recording canvas's drawing records: text, shapes and images, each
+// written with the objects and bounds it needs. Its state calls (objects,
+// colours, saved states, clipping, transform) are in
+// recording_canvas_state.cpp.
 #include "platform/emf/recording_canvas.h"
 
 #include "platform/emf/emf_records.h"
 #include "platform/emf/emf_writer.h"
+#include "platform/emf/recording_canvas_impl.h"
 #include "platform/errors.h"
 #include "platform/fonts.h"
 
@@ -11,7 +16,6 @@
 #include <cmath>
 #include <limits>
 #include <optional>
-#include <variant>
 
 namespace vx::emf {
 
@@ -19,14 +23,8 @@ namespace {
 
 constexpr uint32_t kPatCopy = 0x00F00021; // PATCOPY raster operation
 constexpr uint32_t kSrcCopy = 0x00CC0020; // SRCCOPY
-constexpr uint32_t kRgnCopy = 5;          // RGN_COPY
 constexpr uint32_t kGmCompatible = 1;     // graphics mode of text records
 constexpr uint32_t kDibRgbColors = 0;
-// EMR_EXTCREATEFONTINDIRECTW is written in the LogFontExDv form Windows
-// writes: LOGFONTW (92), full name (128), style (64), script (64), then the
-// design vector signature and an axis count of 0.
-constexpr uint32_t kLogFontExDvSignature = 0x08007664;
-constexpr int kLogFontFaceChars = 32;
 // Bitmaps larger than this many pixels are not recorded (their record would
 // not fit the 32-bit sizes of the format).
 constexpr qint64 kMaxImagePixels = 64LL * 1024 * 1024;
@@ -38,27 +36,6 @@ bool fitsInt16(const QPoint& p) {
            p.y() <= std::numeric_limits<int16_t>::max();
 }
 
-// The selectable objects; a stock object is stored with its flag.
-using ObjectSpec = std::variant<PenSpec, BrushSpec, FontSpec>;
-
-std::optional<uint32_t> stockFor(const PenSpec& pen) {
-    if (pen.style == PenStyle::Null)
-        return kStockObjectFlag | NULL_PEN;
-    if (pen.style == PenStyle::Solid && pen.width == 0 && pen.color == kBlack)
-        return kStockObjectFlag | BLACK_PEN;
-    return std::nullopt;
-}
-
-std::optional<uint32_t> stockFor(const BrushSpec& brush) {
-    if (brush.style == BrushStyle::Null)
-        return kStockObjectFlag | NULL_BRUSH;
-    if (brush.style == BrushStyle::Solid && brush.color == kWhite)
-        return kStockObjectFlag | WHITE_BRUSH;
-    if (brush.style == BrushStyle::Solid && brush.color == kBlack)
-        return kStockObjectFlag | BLACK_BRUSH;
-    return std::nullopt;
-}
-
 } // namespace
 
 int pixelsToFrameUnits(int pixels) {
@@ -68,195 +45,6 @@ int pixelsToFrameUnits(int pixels) {
 int frameUnitsToPixels(int frameUnits) {
     return int(std::lround(double(frameUnits) * kReferenceDpi / 2540.0));
 }
-
-// The part of the device-context state that SaveDC/RestoreDC keep.
-struct RecordingCanvas::State {
-    // What the canvas reports (set by setPen/...).
-    PenSpec pen;
-    BrushSpec brush;
-    FontSpec font;
-    // What is selected in the recorded DC: the handle and its spec. A DC
-    // starts with BLACK_PEN, WHITE_BRUSH and the system font.
-    uint32_t penHandle = kStockObjectFlag | BLACK_PEN;
-    PenSpec penSelected{PenStyle::Solid, 0, kBlack};
-    uint32_t brushHandle = kStockObjectFlag | WHITE_BRUSH;
-    BrushSpec brushSelected{};
-    uint32_t fontHandle = 0; // 0: the system font, never equal to a spec
-    FontSpec fontSelected;
-
-    Color textColor = kBlack;
-    Color backgroundColor = kWhite;
-    BackgroundMode backgroundMode = BackgroundMode::Opaque;
-    uint32_t textAlign = 0;
-    FillMode fillMode = FillMode::Alternate;
-    QTransform world;
-    QPoint position{0, 0};
-};
-
-struct RecordingCanvas::Impl {
-    Impl(const QRect& frame, const ReferenceDevice& device) : w(frame, device) {}
-
-    EmfWriter w;
-    State s;
-    std::vector<State> saved;
-    std::vector<uint32_t> pendingDelete; // replaced objects still held by saved states
-    bool finished = false;
-    QByteArray result;
-
-    bool referenced(uint32_t h) const {
-        auto uses = [h](const State& st) {
-            return st.penHandle == h || st.brushHandle == h || st.fontHandle == h;
-        };
-        if (uses(s))
-            return true;
-        return std::any_of(saved.begin(), saved.end(), uses);
-    }
-
-    // Deletes an object that was deselected: at once when no state refers to
-    // it; when only saved states do, after the RestoreDC that drops them.
-    void release(uint32_t h) {
-        if (h == 0 || (h & kStockObjectFlag) || !w.isHandleLive(h))
-            return;
-        if (s.penHandle == h || s.brushHandle == h || s.fontHandle == h)
-            return; // still selected: released when it is replaced
-        if (referenced(h)) {
-            if (std::find(pendingDelete.begin(), pendingDelete.end(), h) == pendingDelete.end())
-                pendingDelete.push_back(h);
-            return;
-        }
-        w.simpleRecord(EMR_DELETEOBJECT, {h});
-        w.freeHandle(h);
-    }
-
-    void releasePending() {
-        std::vector<uint32_t> pending;
-        pending.swap(pendingDelete);
-        for (uint32_t h : pending)
-            release(h);
-    }
-
-    void writePen(uint32_t h, const PenSpec& p) {
-        w.beginRecord(EMR_CREATEPEN);
-        w.out().u32(h);
-        w.out().u32(uint32_t(p.style));
-        w.out().i32(p.width);
-        w.out().i32(0);
-        w.out().u32(p.color.rgbOnly().value());
-        w.endRecord();
-    }
-
-    void writeBrush(uint32_t h, const BrushSpec& b) {
-        w.beginRecord(EMR_CREATEBRUSHINDIRECT);
-        w.out().u32(h);
-        w.out().u32(uint32_t(b.style));
-        w.out().u32(b.color.rgbOnly().value());
-        w.out().u32(b.hatch);
-        w.endRecord();
-    }
-
-    void writeFont(uint32_t h, const FontSpec& f) {
-        w.beginRecord(EMR_EXTCREATEFONTINDIRECTW);
-        ByteWriter& o = w.out();
-        o.u32(h);
-        o.i32(f.height);
-        o.i32(f.width);
-        o.i32(f.escapement);
-        o.i32(f.orientation);
-        o.i32(f.weight);
-        o.u8(f.italic ? 1 : 0);
-        o.u8(f.underline ? 1 : 0);
-        o.u8(f.strikeOut ? 1 : 0);
-        o.u8(f.charSet);
-        o.u8(0); // OUT_DEFAULT_PRECIS
-        o.u8(0); // CLIP_DEFAULT_PRECIS
-        o.u8(0); // DEFAULT_QUALITY
-        o.u8(f.pitchAndFamily);
-        const QString face = f.face.left(kLogFontFaceChars - 1);
-        for (int i = 0; i < kLogFontFaceChars; ++i)
-            o.u16(i < face.size() ? face.at(i).unicode() : 0);
-        o.zeros(128 + 64 + 64); // full name, style, script
-        o.u32(kLogFontExDvSignature);
-        o.u32(0); // no design axes
-        w.endRecord();
-    }
-
-    void select(uint32_t h) { w.simpleRecord(EMR_SELECTOBJECT, {h}); }
-
-    void ensurePen(const PenSpec& want) {
-        if (s.penSelected == want && s.penHandle != 0)
-            return;
-        const uint32_t old = s.penHandle;
-        uint32_t h;
-        if (auto stock = stockFor(want)) {
-            h = *stock;
-        } else {
-            h = w.allocateHandle();
-            writePen(h, want);
-        }
-        select(h);
-        s.penHandle = h;
-        s.penSelected = want;
-        release(old);
-    }
-
-    void ensureBrush(const BrushSpec& want) {
-        if (s.brushSelected == want && s.brushHandle != 0)
-            return;
-        const uint32_t old = s.brushHandle;
-        uint32_t h;
-        if (auto stock = stockFor(want)) {
-            h = *stock;
-        } else {
-            h = w.allocateHandle();
-            writeBrush(h, want);
-        }
-        select(h);
-        s.brushHandle = h;
-        s.brushSelected = want;
-        release(old);
-    }
-
-    void ensureFont(const FontSpec& want) {
-        if (s.fontHandle != 0 && s.fontSelected == want)
-            return;
-        const uint32_t old = s.fontHandle;
-        const uint32_t h = w.allocateHandle();
-        writeFont(h, want);
-        select(h);
-        s.fontHandle = h;
-        s.fontSelected = want;
-        release(old);
-    }
-
-    // Device bounds of a logical rectangle (inclusive pixels), widened by
-    // `grow` pixels on every side (half a pen).
-    void addLogicalBounds(const QRectF& logical, double grow) {
-        w.addBounds(deviceRect(logical, grow));
-    }
-
-    double penGrow() const {
-        if (s.pen.style == PenStyle::Null)
-            return 0.0;
-        // A pen of width w is centred on the outline: (w - 1) / 2 pixels
-        // outside it, so a 1-pixel pen stays inside the shape's pixels.
-        return std::ceil((std::max(1, s.pen.width) - 1) / 2.0);
-    }
-
-    // Bounds of a record (inclusive device pixels) for the record's own field.
-    QRect deviceRect(const QRectF& logical, double grow) const {
-        const QRectF dev = s.world.mapRect(logical).adjusted(-grow, -grow, grow, grow);
-        return QRect(
-            QPoint(boundedPixel(std::floor(dev.left())), boundedPixel(std::floor(dev.top()))),
-            QPoint(boundedPixel(std::ceil(dev.right())) - 1,
-                   boundedPixel(std::ceil(dev.bottom())) - 1));
-    }
-    // A damaged picture played onto the page can map to coordinates far
-    // outside the int range; they are limited instead of overflowing.
-    static int boundedPixel(double v) {
-        constexpr double kLimit = 1 << 30;
-        return std::isnan(v) ? 0 : int(std::clamp(v, -kLimit, kLimit));
-    }
-};
 
 RecordingCanvas::RecordingCanvas(QSize pageSize) : pageSize_(pageSize) {
     const QRect frame(QPoint(0, 0), QPoint(pixelsToFrameUnits(pageSize.width()),
@@ -291,75 +79,6 @@ bool RecordingCanvas::isFinished() const {
 }
 int RecordingCanvas::recordCount() const {
     return d_->w.recordCount();
-}
-
-void RecordingCanvas::setPen(const PenSpec& pen) {
-    d_->s.pen = pen;
-}
-void RecordingCanvas::setBrush(const BrushSpec& brush) {
-    d_->s.brush = brush;
-}
-void RecordingCanvas::setFont(const FontSpec& font) {
-    d_->s.font = font;
-}
-const PenSpec& RecordingCanvas::pen() const {
-    return d_->s.pen;
-}
-const BrushSpec& RecordingCanvas::brush() const {
-    return d_->s.brush;
-}
-const FontSpec& RecordingCanvas::font() const {
-    return d_->s.font;
-}
-
-void RecordingCanvas::setTextColor(Color color) {
-    color = color.rgbOnly();
-    if (d_->finished || d_->s.textColor == color)
-        return;
-    d_->s.textColor = color;
-    d_->w.simpleRecord(EMR_SETTEXTCOLOR, {color.value()});
-}
-
-void RecordingCanvas::setBackgroundColor(Color color) {
-    color = color.rgbOnly();
-    if (d_->finished || d_->s.backgroundColor == color)
-        return;
-    d_->s.backgroundColor = color;
-    d_->w.simpleRecord(EMR_SETBKCOLOR, {color.value()});
-}
-
-void RecordingCanvas::setBackgroundMode(BackgroundMode mode) {
-    if (d_->finished || d_->s.backgroundMode == mode)
-        return;
-    d_->s.backgroundMode = mode;
-    d_->w.simpleRecord(EMR_SETBKMODE, {uint32_t(mode)});
-}
-
-void RecordingCanvas::setTextAlign(uint32_t flags) {
-    if (d_->finished || d_->s.textAlign == flags)
-        return;
-    d_->s.textAlign = flags;
-    d_->w.simpleRecord(EMR_SETTEXTALIGN, {flags});
-}
-
-void RecordingCanvas::setFillMode(FillMode mode) {
-    if (d_->finished || d_->s.fillMode == mode)
-        return;
-    d_->s.fillMode = mode;
-    d_->w.simpleRecord(EMR_SETPOLYFILLMODE, {uint32_t(mode)});
-}
-
-TextMetrics RecordingCanvas::textMetrics() {
-    return fontTextMetrics(d_->s.font);
-}
-int RecordingCanvas::textWidth(const QString& text) {
-    return fontTextWidth(d_->s.font, text);
-}
-std::vector<int> RecordingCanvas::charAdvances(const QString& text) {
-    return fontCharAdvances(d_->s.font, text);
-}
-std::vector<double> RecordingCanvas::designAdvances(const QString& text) {
-    return fontDesignAdvances(d_->s.font, text);
 }
 
 namespace {
@@ -677,106 +396,6 @@ void RecordingCanvas::drawImage(const QRect& dest, const QImage& image) {
         o.bytes(row);
     }
     w.endRecord();
-}
-
-int RecordingCanvas::saveState() {
-    if (d_->finished)
-        return int(d_->saved.size());
-    d_->saved.push_back(d_->s);
-    d_->w.simpleRecord(EMR_SAVEDC, {});
-    return int(d_->saved.size());
-}
-
-void RecordingCanvas::restoreState(int level) {
-    if (d_->finished)
-        return;
-    const int depth = int(d_->saved.size());
-    // Level as GDI counts it: positive = absolute (1 = the first SaveDC),
-    // negative = relative to the current one.
-    const int target = level < 0 ? depth + level + 1 : level;
-    if (target < 1 || target > depth)
-        return; // GDI fails the call and leaves the state alone
-    // EMR_RESTOREDC holds a level relative to the current one, always
-    // negative (-1 the last SaveDC): readers refuse other values.
-    const int32_t relative = target - depth - 1;
-    d_->w.simpleRecord(EMR_RESTOREDC, {uint32_t(relative)});
-    // Objects selected in the states dropped here are deselected by RestoreDC.
-    std::vector<uint32_t> dropped = {d_->s.penHandle, d_->s.brushHandle, d_->s.fontHandle};
-    for (size_t i = size_t(target); i < d_->saved.size(); ++i) {
-        const State& st = d_->saved[i];
-        dropped.insert(dropped.end(), {st.penHandle, st.brushHandle, st.fontHandle});
-    }
-    d_->s = d_->saved[size_t(target - 1)];
-    d_->saved.resize(size_t(target - 1));
-    d_->releasePending();
-    for (uint32_t h : dropped)
-        d_->release(h);
-}
-
-void RecordingCanvas::intersectClipRect(const QRect& r) {
-    if (d_->finished)
-        return;
-    d_->w.beginRecord(EMR_INTERSECTCLIPRECT);
-    writeEdgeRect(d_->w.out(), r);
-    d_->w.endRecord();
-}
-
-void RecordingCanvas::excludeClipRect(const QRect& r) {
-    if (d_->finished)
-        return;
-    d_->w.beginRecord(EMR_EXCLUDECLIPRECT);
-    writeEdgeRect(d_->w.out(), r);
-    d_->w.endRecord();
-}
-
-void RecordingCanvas::setClipRegion(const QRegion& region) {
-    if (d_->finished)
-        return;
-    if (region.isEmpty()) {
-        resetClip();
-        return;
-    }
-    // RGNDATA: a 32-byte header (size, RDH_RECTANGLES, count, bytes, bounds),
-    // then the rectangles with exclusive right/bottom edges.
-    const uint32_t count = uint32_t(region.rectCount());
-    const uint32_t dataSize = 32 + 16 * count;
-    ByteWriter& o = d_->w.out();
-    d_->w.beginRecord(EMR_EXTSELECTCLIPRGN);
-    o.u32(dataSize);
-    o.u32(kRgnCopy);
-    o.u32(32);
-    o.u32(1);
-    o.u32(count);
-    o.u32(16 * count);
-    writeEdgeRect(o, region.boundingRect());
-    for (const QRect& r : region)
-        writeEdgeRect(o, r);
-    d_->w.endRecord();
-}
-
-void RecordingCanvas::resetClip() {
-    if (d_->finished)
-        return;
-    d_->w.simpleRecord(EMR_EXTSELECTCLIPRGN, {0, kRgnCopy});
-}
-
-void RecordingCanvas::setWorldTransform(const QTransform& t) {
-    if (d_->finished || d_->s.world == t)
-        return;
-    d_->s.world = t;
-    ByteWriter& o = d_->w.out();
-    d_->w.beginRecord(EMR_SETWORLDTRANSFORM);
-    o.f32(float(t.m11()));
-    o.f32(float(t.m12()));
-    o.f32(float(t.m21()));
-    o.f32(float(t.m22()));
-    o.f32(float(t.dx()));
-    o.f32(float(t.dy()));
-    d_->w.endRecord();
-}
-
-QTransform RecordingCanvas::worldTransform() const {
-    return d_->s.world;
 }
 
 } // namespace vx::emf

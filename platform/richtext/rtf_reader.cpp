@@ -1,12 +1,12 @@
 #include "platform/richtext/rtf_reader.h"
 
 #include "platform/codepage.h"
+#include "platform/richtext/rtf_words.h"
 
 #include <algorithm>
 #include <limits>
 #include <map>
 #include <string_view>
-#include <unordered_map>
 
 namespace vx::rich {
 
@@ -37,170 +37,7 @@ struct State {
     ParaFormat para;
 };
 
-enum class Word : uint8_t {
-    // destinations
-    FontTable,
-    ColorTable,
-    SkipDest,
-    FieldInst,
-    Label,
-    Pn,
-    PnTextBefore,
-    PnTextAfter,
-    // character formatting
-    Plain,
-    Font,
-    Size,
-    Bold,
-    Italic,
-    Underline,
-    UnderlineNone,
-    Strike,
-    Color,
-    Uc,
-    Unicode,
-    // paragraphs
-    Pard,
-    AlignLeft,
-    AlignRight,
-    AlignCenter,
-    AlignJustify,
-    LeftIndent,
-    RightIndent,
-    FirstIndent,
-    SpaceBefore,
-    SpaceAfter,
-    TabStop,
-    Par,
-    Line,
-    Tab,
-    // numbering (inside \pn)
-    PnBullet,
-    PnBody,
-    PnDecimal,
-    PnUpperLetter,
-    PnLowerLetter,
-    PnUpperRoman,
-    PnLowerRoman,
-    PnStart,
-    PnFont,
-    // tables and others
-    DefaultFont,
-    Red,
-    Green,
-    Blue,
-    Bin,
-    Special
-};
-
-const std::unordered_map<std::string_view, Word>& wordTable() {
-    static const std::unordered_map<std::string_view, Word> table = {
-        {"fonttbl", Word::FontTable},
-        {"colortbl", Word::ColorTable},
-        {"stylesheet", Word::SkipDest},
-        {"info", Word::SkipDest},
-        {"pict", Word::SkipDest},
-        {"object", Word::SkipDest},
-        {"header", Word::SkipDest},
-        {"headerl", Word::SkipDest},
-        {"headerr", Word::SkipDest},
-        {"headerf", Word::SkipDest},
-        {"footer", Word::SkipDest},
-        {"footerl", Word::SkipDest},
-        {"footerr", Word::SkipDest},
-        {"footerf", Word::SkipDest},
-        {"footnote", Word::SkipDest},
-        {"shp", Word::SkipDest},
-        {"listtable", Word::SkipDest},
-        {"listoverridetable", Word::SkipDest},
-        {"fldinst", Word::FieldInst},
-        {"pntext", Word::Label},
-        {"listtext", Word::Label},
-        {"pn", Word::Pn},
-        {"pntxtb", Word::PnTextBefore},
-        {"pntxta", Word::PnTextAfter},
-        {"plain", Word::Plain},
-        {"f", Word::Font},
-        {"fs", Word::Size},
-        {"b", Word::Bold},
-        {"i", Word::Italic},
-        {"ul", Word::Underline},
-        {"uld", Word::Underline},
-        {"uldb", Word::Underline},
-        {"uldash", Word::Underline},
-        {"ulth", Word::Underline},
-        {"ulw", Word::Underline},
-        {"ulwave", Word::Underline},
-        {"ulnone", Word::UnderlineNone},
-        {"strike", Word::Strike},
-        {"striked", Word::Strike},
-        {"cf", Word::Color},
-        {"uc", Word::Uc},
-        {"u", Word::Unicode},
-        {"pard", Word::Pard},
-        {"ql", Word::AlignLeft},
-        {"qr", Word::AlignRight},
-        {"qc", Word::AlignCenter},
-        {"qj", Word::AlignJustify},
-        {"li", Word::LeftIndent},
-        {"ri", Word::RightIndent},
-        {"fi", Word::FirstIndent},
-        {"sb", Word::SpaceBefore},
-        {"sa", Word::SpaceAfter},
-        {"tx", Word::TabStop},
-        {"par", Word::Par},
-        {"page", Word::Par},
-        {"sect", Word::Par},
-        {"row", Word::Par},
-        {"line", Word::Line},
-        {"tab", Word::Tab},
-        {"cell", Word::Tab},
-        {"pnlvlblt", Word::PnBullet},
-        {"pnlvlbody", Word::PnBody},
-        {"pnlvl", Word::PnBody},
-        {"pndec", Word::PnDecimal},
-        {"pnucltr", Word::PnUpperLetter},
-        {"pnlcltr", Word::PnLowerLetter},
-        {"pnucrm", Word::PnUpperRoman},
-        {"pnlcrm", Word::PnLowerRoman},
-        {"pnstart", Word::PnStart},
-        {"pnf", Word::PnFont},
-        {"deff", Word::DefaultFont},
-        {"red", Word::Red},
-        {"green", Word::Green},
-        {"blue", Word::Blue},
-        {"bin", Word::Bin},
-        {"lquote", Word::Special},
-        {"rquote", Word::Special},
-        {"ldblquote", Word::Special},
-        {"rdblquote", Word::Special},
-        {"bullet", Word::Special},
-        {"endash", Word::Special},
-        {"emdash", Word::Special},
-        {"enspace", Word::Special},
-        {"emspace", Word::Special},
-        {"qmspace", Word::Special},
-    };
-    return table;
-}
-
-QChar specialChar(std::string_view name) {
-    if (name == "lquote")
-        return QChar(0x2018);
-    if (name == "rquote")
-        return QChar(0x2019);
-    if (name == "ldblquote")
-        return QChar(0x201C);
-    if (name == "rdblquote")
-        return QChar(0x201D);
-    if (name == "bullet")
-        return QChar(0x2022);
-    if (name == "endash")
-        return QChar(0x2013);
-    if (name == "emdash")
-        return QChar(0x2014);
-    return QLatin1Char(' '); // the spaces
-}
+using rtf::Word;
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9')
@@ -358,7 +195,7 @@ private:
     void word(std::string_view name, bool hasParam, int param) {
         const bool wasStarred = starred_;
         starred_ = false;
-        const auto& table = wordTable();
+        const auto& table = rtf::wordTable();
         const auto it = table.find(name);
         if (it == table.end()) {
             if (wasStarred)
@@ -542,7 +379,7 @@ private:
             p_ += std::min<ptrdiff_t>(end_ - p_, hasParam ? std::max(param, 0) : 0);
             break;
         case Word::Special:
-            character(specialChar(name));
+            character(rtf::specialChar(name));
             break;
         default:
             break;
