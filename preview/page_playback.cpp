@@ -327,7 +327,8 @@ private:
             blt->dest.height() <= 0)
             return RecordAction::Play;
         const QImage image = decodeDib(blt->dib.info, blt->dib.infoSize, blt->dib.bits,
-                                       blt->dib.bitsSize, blt->dib.usage);
+                                       blt->dib.bitsSize, blt->dib.usage)
+                                 .valueOr(QImage());
         if (image.isNull())
             return RecordAction::Skip;
         QRect source = blt->source;

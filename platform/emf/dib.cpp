@@ -14,10 +14,12 @@ namespace {
 constexpr uint32_t BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3, BI_JPEG = 4, BI_PNG = 5,
                    BI_ALPHABITFIELDS = 6;
 
-bool setError(QString* error, const QString& text) {
-    if (error)
-        *error = text;
-    return false;
+Checked<DibInfo> badHeader(const QString& what) {
+    return Checked<DibInfo>::damaged(what);
+}
+
+Checked<QImage> badPixels(const QString& what) {
+    return Checked<QImage>::damaged(what);
 }
 
 // One colour channel from a bit-field mask, scaled to 0..255.
@@ -89,9 +91,9 @@ uint32_t pixelAt(const uint8_t* row, int x, int bits) {
 // Decodes RLE8/RLE4 into one palette index per pixel (bottom-up rows as
 // stored). Every step checks the input left and the output position; the
 // loop ends because each step consumes input.
-bool decodeRle(const DibInfo& d, const uint8_t* in, size_t size, std::vector<uint8_t>& out) {
+std::optional<std::vector<uint8_t>> decodeRle(const DibInfo& d, const uint8_t* in, size_t size) {
     const int w = d.width, h = d.height;
-    out.assign(size_t(w) * size_t(h), 0);
+    std::vector<uint8_t> out(size_t(w) * size_t(h), 0);
     const bool four = d.compression == BI_RLE4;
     int x = 0, y = 0;
     size_t i = 0;
@@ -114,25 +116,25 @@ bool decodeRle(const DibInfo& d, const uint8_t* in, size_t size, std::vector<uin
             x = 0;
             ++y;
         } else if (c == 1) { // end of bitmap
-            return true;
+            return out;
         } else if (c == 2) { // delta
             if (i + 1 >= size)
-                return false;
+                return std::nullopt;
             x = std::min(x + in[i], w);
             y += in[i + 1];
             i += 2;
         } else { // absolute run of c pixels, padded to 16 bits
             const size_t bytes = four ? (size_t(c) + 1) / 2 : c;
             if (bytes > size - i)
-                return false;
+                return std::nullopt;
             for (int k = 0; k < c; ++k)
                 put(four ? ((k & 1) ? (in[i + k / 2] & 0xF) : (in[i + k / 2] >> 4)) : in[i + k]);
             i += (bytes + 1) & ~size_t(1);
         }
         if (y >= h)
-            return true;
+            return out;
     }
-    return true;
+    return out;
 }
 
 } // namespace
@@ -146,13 +148,12 @@ std::optional<size_t> dibStride(int32_t width, uint16_t bitCount) {
     return ((*bits + 31) / 32) * 4;
 }
 
-std::optional<DibInfo> readDibInfo(const char* info, size_t infoSize, QString* error) {
+Checked<DibInfo> readDibInfo(const char* info, size_t infoSize) {
     ByteReader r(info, infoSize);
     DibInfo d;
     d.headerSize = r.u32();
     if (!r.ok() || d.headerSize > infoSize || (d.headerSize != 12 && d.headerSize < 40)) {
-        setError(error, QStringLiteral("intestazione della bitmap non valida."));
-        return std::nullopt;
+        return badHeader(QStringLiteral("intestazione della bitmap non valida."));
     }
     if (d.headerSize == 12) {
         d.width = r.u16();
@@ -172,8 +173,7 @@ std::optional<DibInfo> readDibInfo(const char* info, size_t infoSize, QString* e
         d.colorsUsed = r.u32();
         r.u32();
         if (height == std::numeric_limits<int32_t>::min()) {
-            setError(error, QStringLiteral("altezza della bitmap non valida."));
-            return std::nullopt;
+            return badHeader(QStringLiteral("altezza della bitmap non valida."));
         }
         d.topDown = height < 0;
         d.height = height < 0 ? -height : height;
@@ -186,16 +186,14 @@ std::optional<DibInfo> readDibInfo(const char* info, size_t infoSize, QString* e
         }
     }
     if (!r.ok()) {
-        setError(error, QStringLiteral("intestazione della bitmap troncata."));
-        return std::nullopt;
+        return badHeader(QStringLiteral("intestazione della bitmap troncata."));
     }
     d.colorTableOffset = d.headerSize;
     if (d.headerSize == 40 &&
         (d.compression == BI_BITFIELDS || d.compression == BI_ALPHABITFIELDS)) {
         const int n = d.compression == BI_ALPHABITFIELDS ? 4 : 3;
         if (infoSize < 40 + size_t(n) * 4) {
-            setError(error, QStringLiteral("maschere dei colori della bitmap mancanti."));
-            return std::nullopt;
+            return badHeader(QStringLiteral("maschere dei colori della bitmap mancanti."));
         }
         for (int i = 0; i < n; ++i)
             d.masks[i] = r.u32();
@@ -204,21 +202,18 @@ std::optional<DibInfo> readDibInfo(const char* info, size_t infoSize, QString* e
     const bool embedded = d.compression == BI_JPEG || d.compression == BI_PNG;
     if (d.width <= 0 || d.height <= 0 || d.width > kMaxDibSide || d.height > kMaxDibSide ||
         int64_t(d.width) * d.height > kMaxDibPixels) {
-        setError(error, QStringLiteral("dimensioni della bitmap non valide (%1 x %2).")
-                            .arg(d.width)
-                            .arg(d.height));
-        return std::nullopt;
+        return badHeader(QStringLiteral("dimensioni della bitmap non valide (%1 x %2).")
+                             .arg(d.width)
+                             .arg(d.height));
     }
     const uint16_t bc = d.bitCount;
     if (!embedded && bc != 1 && bc != 4 && bc != 8 && bc != 16 && bc != 24 && bc != 32) {
-        setError(error, QStringLiteral("profondità di colore non gestita (%1 bit).").arg(bc));
-        return std::nullopt;
+        return badHeader(QStringLiteral("profondità di colore non gestita (%1 bit).").arg(bc));
     }
     if (d.compression > BI_ALPHABITFIELDS || (d.compression == BI_RLE8 && bc != 8) ||
         (d.compression == BI_RLE4 && bc != 4)) {
-        setError(error,
-                 QStringLiteral("compressione della bitmap non gestita (%1).").arg(d.compression));
-        return std::nullopt;
+        return badHeader(
+            QStringLiteral("compressione della bitmap non gestita (%1).").arg(d.compression));
     }
     if (!embedded && bc <= 8) {
         const uint32_t full = 1u << bc;
@@ -231,23 +226,22 @@ std::optional<DibInfo> readDibInfo(const char* info, size_t infoSize, QString* e
     }
     if ((d.compression == BI_BITFIELDS || d.compression == BI_ALPHABITFIELDS) && bc != 16 &&
         bc != 32) {
-        setError(error, QStringLiteral("maschere dei colori con %1 bit per pixel.").arg(bc));
-        return std::nullopt;
+        return badHeader(QStringLiteral("maschere dei colori con %1 bit per pixel.").arg(bc));
     }
     return d;
 }
 
-QImage decodeDib(const char* info, size_t infoSize, const char* bits, size_t bitsSize,
-                 uint32_t usage, QString* error, bool premultipliedAlpha) {
-    const auto di = readDibInfo(info, infoSize, error);
+Checked<QImage> decodeDib(const char* info, size_t infoSize, const char* bits, size_t bitsSize,
+                          uint32_t usage, bool premultipliedAlpha) {
+    const Checked<DibInfo> di = readDibInfo(info, infoSize);
     if (!di)
-        return QImage();
+        return badPixels(di.damage());
     const DibInfo& d = *di;
     if (d.compression == BI_JPEG || d.compression == BI_PNG) {
         QImage img = QImage::fromData(reinterpret_cast<const uchar*>(bits),
                                       int(std::min<size_t>(bitsSize, INT_MAX)));
         if (img.isNull())
-            setError(error, QStringLiteral("immagine incorporata non leggibile."));
+            return badPixels(QStringLiteral("immagine incorporata non leggibile."));
         return img;
     }
     const bool alpha =
@@ -256,23 +250,19 @@ QImage decodeDib(const char* info, size_t infoSize, const char* bits, size_t bit
     QImage img(d.width, d.height,
                premul ? QImage::Format_ARGB32_Premultiplied
                       : (alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32));
-    if (img.isNull()) {
-        setError(error, QStringLiteral("memoria insufficiente per la bitmap."));
-        return QImage();
-    }
+    if (img.isNull())
+        return badPixels(QStringLiteral("memoria insufficiente per la bitmap."));
     img.fill(qRgb(255, 255, 255));
     const Palette pal = readPalette(d, info, usage);
     const auto* in = reinterpret_cast<const uint8_t*>(bits);
 
     if (d.compression == BI_RLE8 || d.compression == BI_RLE4) {
-        std::vector<uint8_t> idx;
-        if (!decodeRle(d, in, bitsSize, idx)) {
-            setError(error, QStringLiteral("dati compressi della bitmap danneggiati."));
-            return QImage();
-        }
+        const std::optional<std::vector<uint8_t>> idx = decodeRle(d, in, bitsSize);
+        if (!idx)
+            return badPixels(QStringLiteral("dati compressi della bitmap danneggiati."));
         for (int y = 0; y < d.height; ++y) {
             auto* line = reinterpret_cast<QRgb*>(img.scanLine(d.height - 1 - y));
-            const uint8_t* src = idx.data() + size_t(y) * size_t(d.width);
+            const uint8_t* src = idx->data() + size_t(y) * size_t(d.width);
             for (int x = 0; x < d.width; ++x)
                 line[x] = pal[src[x]];
         }
@@ -281,10 +271,8 @@ QImage decodeDib(const char* info, size_t infoSize, const char* bits, size_t bit
 
     const size_t stride = *dibStride(d.width, d.bitCount);
     const size_t rows = std::min<size_t>(size_t(d.height), bitsSize / stride);
-    if (rows == 0) {
-        setError(error, QStringLiteral("i pixel della bitmap mancano."));
-        return QImage();
-    }
+    if (rows == 0)
+        return badPixels(QStringLiteral("i pixel della bitmap mancano."));
     uint32_t masks[4] = {d.masks[0], d.masks[1], d.masks[2], d.masks[3]};
     if (d.compression == BI_RGB) {
         if (d.bitCount == 16) {

@@ -6,6 +6,8 @@
 // embedded JPEG/PNG. The header and colour table are read from `info`, the
 // pixels from `bits`; every size is checked before any allocation.
 
+#include "platform/emf/emf_reader.h"
+
 #include <QImage>
 #include <QString>
 
@@ -36,7 +38,7 @@ struct DibInfo {
 };
 
 // Reads and validates the header (not the pixels).
-std::optional<DibInfo> readDibInfo(const char* info, size_t infoSize, QString* error = nullptr);
+Checked<DibInfo> readDibInfo(const char* info, size_t infoSize);
 
 // Bytes of one uncompressed row (rows are padded to 32 bits).
 std::optional<size_t> dibStride(int32_t width, uint16_t bitCount);
@@ -44,9 +46,8 @@ std::optional<size_t> dibStride(int32_t width, uint16_t bitCount);
 // Decodes a DIB to an image (Format_RGB32, or ARGB32 when the bitmap has an
 // alpha mask). `usage` 1 (DIB_PAL_COLORS) takes the colour table as palette
 // indices, drawn as grey levels. `premultipliedAlpha` reads the fourth byte
-// of 32-bit pixels as premultiplied alpha (AlphaBlend sources). Returns a
-// null image and sets `error` on damage.
-QImage decodeDib(const char* info, size_t infoSize, const char* bits, size_t bitsSize,
-                 uint32_t usage = 0, QString* error = nullptr, bool premultipliedAlpha = false);
+// of 32-bit pixels as premultiplied alpha (AlphaBlend sources).
+Checked<QImage> decodeDib(const char* info, size_t infoSize, const char* bits, size_t bitsSize,
+                          uint32_t usage = 0, bool premultipliedAlpha = false);
 
 } // namespace vx::emf

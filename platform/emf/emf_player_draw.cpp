@@ -368,13 +368,14 @@ void EmfPlayer::Impl::playRegion(const EmfRecord& rec) {
     BrushSpec brush = st.dc.brush;
     if (rec.type != EMR_PAINTRGN) {
         const uint32_t h = f->brushHandle;
-        bool ok = false;
+        std::optional<BrushSpec> chosen;
         if (h & kStockObjectFlag)
-            brush = stockBrush(h & ~kStockObjectFlag, &ok);
+            chosen = stockBrush(h & ~kStockObjectFlag);
         else if (h < st.objects.size() && st.objects[h].kind == EmfObject::Kind::Brush)
-            brush = st.objects[h].brush, ok = true;
-        if (!ok)
+            chosen = st.objects[h].brush;
+        if (!chosen)
             return;
+        brush = *chosen;
     }
     canvas->setWorldTransform(deviceToDest * base);
     if (rec.type == EMR_FRAMERGN) {
@@ -479,7 +480,8 @@ void EmfPlayer::Impl::playBlt(const EmfRecord& rec) {
         b->rop != MERGECOPY && b->rop != SRCPAINT && b->rop != SRCAND)
         return;
     QImage img = decodeDib(b->dib.info, b->dib.infoSize, b->dib.bits, b->dib.bitsSize, b->dib.usage,
-                           nullptr, alphaBlend);
+                           alphaBlend)
+                     .valueOr(QImage());
     if (img.isNull())
         return;
     // StretchDIBits and SetDIBitsToDevice count the source y from the

@@ -6,6 +6,7 @@
 #include "platform/emf/emf_records.h"
 
 #include <cmath>
+#include <optional>
 
 namespace vx::emf {
 
@@ -67,42 +68,40 @@ inline QPainterPath rectPath(const QRectF& r) {
     return p;
 }
 
-inline BrushSpec stockBrush(uint32_t index, bool* ok) {
-    *ok = true;
+// The stock brush of that index; nothing for an index that names none.
+inline std::optional<BrushSpec> stockBrush(uint32_t index) {
     switch (index) {
     case WHITE_BRUSH:
-        return {BrushStyle::Solid, kWhite, 0};
+        return BrushSpec{BrushStyle::Solid, kWhite, 0};
     case LTGRAY_BRUSH:
-        return {BrushStyle::Solid, rgb(0xC0, 0xC0, 0xC0), 0};
+        return BrushSpec{BrushStyle::Solid, rgb(0xC0, 0xC0, 0xC0), 0};
     case GRAY_BRUSH:
-        return {BrushStyle::Solid, rgb(0x80, 0x80, 0x80), 0};
+        return BrushSpec{BrushStyle::Solid, rgb(0x80, 0x80, 0x80), 0};
     case DKGRAY_BRUSH:
-        return {BrushStyle::Solid, rgb(0x40, 0x40, 0x40), 0};
+        return BrushSpec{BrushStyle::Solid, rgb(0x40, 0x40, 0x40), 0};
     case BLACK_BRUSH:
-        return {BrushStyle::Solid, kBlack, 0};
+        return BrushSpec{BrushStyle::Solid, kBlack, 0};
     case NULL_BRUSH:
-        return {BrushStyle::Null, kWhite, 0};
+        return BrushSpec{BrushStyle::Null, kWhite, 0};
     case DC_BRUSH:
-        return {BrushStyle::Solid, kWhite, 0};
+        return BrushSpec{BrushStyle::Solid, kWhite, 0};
     default:
-        *ok = false;
-        return {};
+        return std::nullopt;
     }
 }
 
-inline PenSpec stockPen(uint32_t index, bool* ok) {
-    *ok = true;
+// The stock pen of that index; nothing for an index that names none.
+inline std::optional<PenSpec> stockPen(uint32_t index) {
     switch (index) {
     case WHITE_PEN:
-        return {PenStyle::Solid, 0, kWhite};
+        return PenSpec{PenStyle::Solid, 0, kWhite};
     case BLACK_PEN:
     case DC_PEN:
-        return {PenStyle::Solid, 0, kBlack};
+        return PenSpec{PenStyle::Solid, 0, kBlack};
     case NULL_PEN:
-        return {PenStyle::Null, 0, kBlack};
+        return PenSpec{PenStyle::Null, 0, kBlack};
     default:
-        *ok = false;
-        return {};
+        return std::nullopt;
     }
 }
 

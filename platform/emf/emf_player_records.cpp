@@ -251,14 +251,13 @@ void EmfPlayer::Impl::playSelectObject(uint32_t h) {
     DcState& dc = st.dc;
     if (h & kStockObjectFlag) {
         const uint32_t index = h & ~kStockObjectFlag;
-        bool ok = false;
-        if (BrushSpec b = stockBrush(index, &ok); ok) {
-            dc.brush = b;
+        if (const std::optional<BrushSpec> b = stockBrush(index)) {
+            dc.brush = *b;
             dc.pattern.reset();
-            canvas->setBrush(b);
-        } else if (PenSpec p = stockPen(index, &ok); ok) {
-            dc.pen = p;
-            canvas->setPen(p);
+            canvas->setBrush(*b);
+        } else if (const std::optional<PenSpec> p = stockPen(index)) {
+            dc.pen = *p;
+            canvas->setPen(*p);
         } else if (index >= OEM_FIXED_FONT && index <= DEFAULT_GUI_FONT &&
                    index != DEFAULT_PALETTE) {
             dc.font = stockFont(index);
@@ -321,7 +320,8 @@ void EmfPlayer::Impl::playCreateObject(const EmfRecord& rec) {
         auto pattern = std::make_shared<PatternBrush>();
         if (b->dib.present())
             pattern->pattern =
-                decodeDib(b->dib.info, b->dib.infoSize, b->dib.bits, b->dib.bitsSize, b->dib.usage);
+                decodeDib(b->dib.info, b->dib.infoSize, b->dib.bits, b->dib.bitsSize, b->dib.usage)
+                    .valueOr(QImage());
         // The canvas has no pattern brushes: the pattern's average colour
         // stands in for it.
         const QImage small =

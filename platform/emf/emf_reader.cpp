@@ -57,13 +57,17 @@ namespace {
     throw VxError(damagedMessage(what));
 }
 
-EmfHeader readHeader(const QByteArray& bytes) {
+Checked<EmfHeader> badHeader(const QString& what) {
+    return Checked<EmfHeader>::damaged(what);
+}
+
+Checked<EmfHeader> readHeader(const QByteArray& bytes) {
     ByteReader r(bytes);
     // Record offsets and sizes are 32-bit in the format and in the index.
     if (bytes.size() > qsizetype(std::numeric_limits<uint32_t>::max()))
-        fail(QStringLiteral("il file è troppo grande per un metafile."));
+        return badHeader(QStringLiteral("il file è troppo grande per un metafile."));
     if (bytes.size() < qsizetype(kHeaderBaseSize))
-        fail(QStringLiteral("il file è troppo corto per contenere l'intestazione."));
+        return badHeader(QStringLiteral("il file è troppo corto per contenere l'intestazione."));
     const uint32_t type = r.u32();
     const uint32_t size = r.u32();
     EmfHeader h;
@@ -71,9 +75,9 @@ EmfHeader readHeader(const QByteArray& bytes) {
     h.frame = readRectL(r);
     const uint32_t signature = r.u32();
     if (type != EMR_HEADER || signature != kEmfSignature)
-        fail(QStringLiteral("il file non è un metafile avanzato (firma non valida)."));
+        return badHeader(QStringLiteral("il file non è un metafile avanzato (firma non valida)."));
     if (size < kHeaderBaseSize || size % 4 != 0 || size > size_t(bytes.size()))
-        fail(QStringLiteral("dimensione dell'intestazione non valida (%1).").arg(size));
+        return badHeader(QStringLiteral("dimensione dell'intestazione non valida (%1).").arg(size));
     h.version = r.u32();
     h.bytes = r.u32();
     h.records = r.u32();
@@ -85,12 +89,13 @@ EmfHeader readHeader(const QByteArray& bytes) {
     h.devicePixels = {r.i32(), r.i32()};
     h.deviceMillimeters = {r.i32(), r.i32()};
     if (!r.ok())
-        fail(QStringLiteral("intestazione troncata."));
+        return badHeader(QStringLiteral("intestazione troncata."));
     if (h.handles == 0)
-        fail(QStringLiteral("la tabella degli oggetti ha dimensione zero."));
+        return badHeader(QStringLiteral("la tabella degli oggetti ha dimensione zero."));
     if (h.bytes < size)
-        fail(QStringLiteral("la dimensione dichiarata del file (%1) è minore dell'intestazione.")
-                 .arg(h.bytes));
+        return badHeader(
+            QStringLiteral("la dimensione dichiarata del file (%1) è minore dell'intestazione.")
+                .arg(h.bytes));
 
     // The fixed fields end where the description or pixel format begins.
     uint32_t fieldsEnd = size;
@@ -98,7 +103,7 @@ EmfHeader readHeader(const QByteArray& bytes) {
         const auto descBytes = checkedMul(nDescription, 2);
         const auto descEnd = descBytes ? checkedAdd(offDescription, *descBytes) : std::nullopt;
         if (offDescription < kHeaderBaseSize || !descEnd || *descEnd > size)
-            fail(QStringLiteral("la descrizione è fuori dall'intestazione."));
+            return badHeader(QStringLiteral("la descrizione è fuori dall'intestazione."));
         fieldsEnd = std::min(fieldsEnd, offDescription);
         const char* p = bytes.constData() + offDescription;
         h.description.resize(qsizetype(nDescription));
@@ -117,7 +122,7 @@ EmfHeader readHeader(const QByteArray& bytes) {
         if (cbPixelFormat != 0) {
             const auto pfEnd = checkedAdd(offPixelFormat, cbPixelFormat);
             if (offPixelFormat < kHeaderBaseSize || !pfEnd || *pfEnd > size)
-                fail(QStringLiteral("il formato dei pixel è fuori dall'intestazione."));
+                return badHeader(QStringLiteral("il formato dei pixel è fuori dall'intestazione."));
             fieldsEnd = std::min(fieldsEnd, offPixelFormat);
         }
     }
@@ -133,7 +138,10 @@ EmfPicture::EmfPicture() : d_(std::make_shared<Data>()) {}
 
 EmfPicture EmfPicture::parse(QByteArray bytes, ParseMode mode) {
     auto d = std::make_shared<Data>();
-    d->header = readHeader(bytes);
+    const Checked<EmfHeader> header = readHeader(bytes);
+    if (!header)
+        fail(header.damage());
+    d->header = *header;
     d->bytes = std::move(bytes);
 
     const size_t total = size_t(d->bytes.size());
@@ -168,9 +176,10 @@ EmfPicture EmfPicture::parse(QByteArray bytes, ParseMode mode) {
             damage = QStringLiteral("il %1 supera la fine del file.").arg(recordWhat(index, rec));
             break;
         }
-        const QString problem = validateRecord(rec);
-        if (!problem.isEmpty()) {
-            damage = QStringLiteral("il %1 non è valido: %2").arg(recordWhat(index, rec), problem);
+        const Checked<> verdict = validateRecord(rec);
+        if (!verdict) {
+            damage = QStringLiteral("il %1 non è valido: %2")
+                         .arg(recordWhat(index, rec), verdict.damage());
             break;
         }
         d->offsets.push_back(uint32_t(pos));

@@ -7,6 +7,23 @@
 //
 // A picture shares its bytes with the QByteArray it was parsed from (implicit
 // sharing): parsing never copies them, and copies of a picture are cheap.
+//
+// How the metafile code reports damage, the same way throughout:
+// - Every read goes through a bounded ByteReader: reading past its end
+//   yields zeros and sets a failure that stays, so a reader reads its fields
+//   and tests ok() once.
+// - A reader of a record, or of a part of one, returns std::optional<T>:
+//   nothing when the bytes are damaged (a count, offset or size that does not
+//   fit). It never throws.
+// - A reader whose caller says why returns Checked<T>: the value, or the
+//   damage as an Italian sentence (the header, the validation of each
+//   record, bitmaps).
+// - Only the entry points that take a whole picture (EmfPicture::parse,
+//   WmfPicture::parse, wmfToEmf) throw, a VxError "Immagine EMF danneggiata:
+//   " (or WMF) followed by the damage, for the callers outside this code.
+//   The player and the converter never throw on a damaged record: they leave
+//   it out and go on (a strict parse has refused such a picture already).
+//   Writing throws VxError only where a page goes past the format's limits.
 
 #include "platform/byte_reader.h"
 
@@ -17,9 +34,42 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <utility>
+#include <variant>
 #include <vector>
 
 namespace vx::emf {
+
+// A value read from a picture, or why it could not be read: the damage, an
+// Italian sentence ending with a full stop. Checked<> carries no value: it
+// is a verdict (intact, or the damage).
+template <class T = std::monostate> class Checked {
+public:
+    Checked(T value) : value_(std::move(value)) {}
+    static Checked damaged(QString what) {
+        Checked c;
+        c.damage_ = std::move(what);
+        return c;
+    }
+
+    explicit operator bool() const { return value_.has_value(); }
+    const T& operator*() const { return *value_; }
+    const T* operator->() const { return &*value_; }
+    T valueOr(T fallback) const { return value_ ? *value_ : std::move(fallback); }
+    // Empty when the value was read.
+    const QString& damage() const { return damage_; }
+
+private:
+    Checked() = default;
+    std::optional<T> value_;
+    QString damage_;
+};
+
+// The verdict of a check that found nothing wrong.
+inline Checked<> intact() {
+    return Checked<>(std::monostate{});
+}
 
 // GDI's RECTL as stored in metafiles: both edges inclusive.
 struct RectL {

@@ -255,7 +255,7 @@ PlayEntry playEntryOf(uint32_t type);
 std::optional<RectL> recordBounds(const EmfRecord& rec);
 
 // Validates the content of one record for the parse (known drawing records
-// only); returns an empty string when the record is sound.
-QString validateRecord(const EmfRecord& rec);
+// only): intact, or what is wrong with it.
+Checked<> validateRecord(const EmfRecord& rec);
 
 } // namespace vx::emf

@@ -510,7 +510,7 @@ private:
         const char* data = r.view(size);
         if (!data || size == 0)
             return std::nullopt;
-        const std::optional<DibInfo> info = readDibInfo(data, size);
+        const Checked<DibInfo> info = readDibInfo(data, size);
         if (!info)
             return std::nullopt;
         const size_t entry = usage == 1 ? 2 : info->colorEntrySize;

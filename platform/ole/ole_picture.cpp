@@ -27,7 +27,8 @@ QImage dibImage(const QByteArray& data) {
     if (bitsAt > size_t(data.size()))
         return QImage();
     return emf::decodeDib(data.constData(), size_t(data.size()), data.constData() + bitsAt,
-                          size_t(data.size()) - bitsAt);
+                          size_t(data.size()) - bitsAt)
+        .valueOr(QImage());
 }
 
 std::optional<emf::EmfPicture> emfPicture(const QByteArray& data) {

@@ -85,10 +85,10 @@ TEST(Dib, DecodesEveryDepth) {
         {"RLE4", dibHeader(2, 2, 4, 2, 4) + pal4, bytesOf({2, 0x23, 0, 0, 2, 0x01, 0, 1})},
     };
     for (const Case& c : cases) {
-        QString error;
-        const QImage img = decodeDib(c.info.constData(), size_t(c.info.size()), c.bits.constData(),
-                                     size_t(c.bits.size()), 0, &error);
-        ASSERT_FALSE(img.isNull()) << c.name << ": " << error.toStdString();
+        const Checked<QImage> decoded = decodeDib(c.info.constData(), size_t(c.info.size()),
+                                                  c.bits.constData(), size_t(c.bits.size()), 0);
+        const QImage img = decoded.valueOr(QImage());
+        ASSERT_FALSE(img.isNull()) << c.name << ": " << decoded.damage().toStdString();
         ASSERT_EQ(img.size(), QSize(2, 2)) << c.name;
         EXPECT_EQ(img.pixel(0, 0) | 0xFF000000, kRed) << c.name;
         EXPECT_EQ(img.pixel(1, 0) | 0xFF000000, kGreen) << c.name;
@@ -118,11 +118,10 @@ TEST(Dib, RejectsHostileHeadersBeforeAllocating) {
     };
     const QByteArray bits(1 << 20, '\0');
     for (const Case& c : cases) {
-        QString error;
-        const QImage img = decodeDib(c.info.constData(), size_t(c.info.size()), bits.constData(),
-                                     c.bitsSize, 0, &error);
-        EXPECT_TRUE(img.isNull()) << c.name;
-        EXPECT_FALSE(error.isEmpty()) << c.name;
+        const Checked<QImage> decoded =
+            decodeDib(c.info.constData(), size_t(c.info.size()), bits.constData(), c.bitsSize, 0);
+        EXPECT_TRUE(decoded.valueOr(QImage()).isNull()) << c.name;
+        EXPECT_FALSE(decoded.damage().isEmpty()) << c.name;
     }
 }
 
@@ -131,7 +130,8 @@ TEST(Dib, ShortColourTablesAndRunsStayInBounds) {
     const QByteArray info = dibHeader(2, 1, 8, 0, 256) + palette({kRed, kGreen});
     const QByteArray bits = bytesOf({1, 200, 0, 0});
     const QImage img =
-        decodeDib(info.constData(), size_t(info.size()), bits.constData(), size_t(bits.size()));
+        decodeDib(info.constData(), size_t(info.size()), bits.constData(), size_t(bits.size()))
+            .valueOr(QImage());
     ASSERT_FALSE(img.isNull());
     EXPECT_EQ(img.pixel(0, 0), kGreen);
     EXPECT_EQ(img.pixel(1, 0), qRgb(0, 0, 0));
@@ -141,10 +141,12 @@ TEST(Dib, ShortColourTablesAndRunsStayInBounds) {
     const QByteArray runs = bytesOf({200, 1, 0, 2, 50, 50, 5, 1, 0, 1});
     EXPECT_FALSE(
         decodeDib(pal.constData(), size_t(pal.size()), runs.constData(), size_t(runs.size()))
+            .valueOr(QImage())
             .isNull());
     const QByteArray absolute = bytesOf({0, 40, 1, 1});
     EXPECT_TRUE(decodeDib(pal.constData(), size_t(pal.size()), absolute.constData(),
                           size_t(absolute.size()))
+                    .valueOr(QImage())
                     .isNull());
 }
 
@@ -160,7 +162,8 @@ TEST(Dib, EndlessRleDeltasStopAtTheEdge) {
         bits.append("\x00\x02\xFF\x00", 4);
     bits.append("\x01\x01\x00\x01", 4); // one green pixel, end of bitmap
     const QImage img =
-        decodeDib(info.constData(), size_t(info.size()), bits.constData(), size_t(bits.size()));
+        decodeDib(info.constData(), size_t(info.size()), bits.constData(), size_t(bits.size()))
+            .valueOr(QImage());
     ASSERT_FALSE(img.isNull());
     // Nothing was drawn: the pixel fell past the right edge.
     EXPECT_EQ(img.pixel(3, 1), kRed);
