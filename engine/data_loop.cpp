@@ -51,12 +51,21 @@ struct PendingList {
     }
 };
 
-// The list of the BuildPage in progress (a sub-report recorded while a band
-// prints runs a BuildPage of its own, with a list of its own).
-PendingList* currentList = nullptr;
+// The data loop's part of the library state: the pending list of the
+// BuildPage in progress (a sub-report recorded while a band prints runs a
+// BuildPage of its own, with a list of its own), and when the event loop
+// last ran.
+struct DataLoopState : DefaultResetPart<DataLoopState> {
+    PendingList* currentList = nullptr;
+    std::chrono::steady_clock::time_point lastEvents;
+};
+
+DataLoopState& dataLoopState() {
+    return libraryState().part<DataLoopState>();
+}
 
 PendingList& pending() {
-    return *currentList;
+    return *dataLoopState().currentList;
 }
 
 struct Level {
@@ -345,15 +354,16 @@ DataSetContext::~DataSetContext() {
 
 void RunDataLevels(PageRun& page) {
     PendingList list;
-    PendingList* outer = currentList;
-    currentList = &list;
+    PendingList*& current = dataLoopState().currentList;
+    PendingList* outer = current;
+    current = &list;
     try {
         RunLevel(page, 1);
     } catch (...) {
-        currentList = outer;
+        current = outer;
         throw;
     }
-    currentList = outer;
+    current = outer;
 }
 
 void RunLevel(PageRun& page, int level) {
@@ -382,7 +392,7 @@ void ProcessPendingEvents() {
     // Looking at the clock costs far less than a pass through the event loop;
     // a few passes per second keep the progress window alive.
     using Clock = std::chrono::steady_clock;
-    static Clock::time_point last;
+    Clock::time_point& last = dataLoopState().lastEvents;
     const Clock::time_point now = Clock::now();
     if (now - last < std::chrono::milliseconds(30))
         return;

@@ -20,7 +20,9 @@ TvxPreview::TvxPreview(QWidget* parent) : QWidget(parent, Qt::Window) {}
 
 TvxPreview::~TvxPreview() {
     auto& open = OpenPreviews();
-    open.erase(std::remove(open.begin(), open.end(), this), open.end());
+    open.erase(std::remove_if(open.begin(), open.end(),
+                              [this](const QPointer<TvxPreview>& w) { return !w || w == this; }),
+               open.end());
 }
 
 void TvxPreview::DrawPage(Canvas& dc, int pageIndex, const EdgeRect& rect) {
@@ -67,7 +69,7 @@ namespace {
 // the open preview windows, which a reset frees.
 struct PreviewRegistry : LibraryStatePart {
     PreviewFactory factory;
-    std::vector<TvxPreview*> open;
+    std::vector<QPointer<TvxPreview>> open;
     void reset() override {
         factory = nullptr;
         FreeOpenPreviews();
@@ -87,16 +89,17 @@ void RegisterPreviewClass(PreviewFactory factory) {
     PreviewClass() = std::move(factory);
 }
 
-std::vector<TvxPreview*>& OpenPreviews() {
+std::vector<QPointer<TvxPreview>>& OpenPreviews() {
     return previewRegistry().open;
 }
 
 void FreeOpenPreviews() {
-    std::vector<TvxPreview*> windows;
+    std::vector<QPointer<TvxPreview>> windows;
     windows.swap(OpenPreviews());
-    // The list holds the windows OpenReportPreview made, and only those.
-    for (TvxPreview* w : windows)
-        delete w;
+    // The list holds the windows OpenReportPreview made, and only those; a
+    // guard already null is a window deleted elsewhere.
+    for (const QPointer<TvxPreview>& w : windows)
+        delete w.data();
 }
 
 void OpenReportPreview(TvxReport& report) {

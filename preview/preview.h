@@ -9,6 +9,7 @@
 #include "platform/canvas.h"
 #include "preview/preview_geometry.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -57,8 +58,12 @@ using PreviewFactory = std::function<TvxPreview*()>;
 PreviewFactory& PreviewClass();
 void RegisterPreviewClass(PreviewFactory factory);
 
-// The preview windows open now, in the order they were opened.
-std::vector<TvxPreview*>& OpenPreviews();
+// The preview windows OpenReportPreview opened and that are still open, in
+// the order they were opened. The list owns them: a window leaves it when it
+// is closed (and then deletes itself once its pending events ran) or
+// deleted; the guards turn null should a window be deleted some other way,
+// so nothing is ever deleted twice.
+std::vector<QPointer<TvxPreview>>& OpenPreviews();
 // Shutdown: frees every window still open.
 void FreeOpenPreviews();
 

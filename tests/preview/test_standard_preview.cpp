@@ -380,6 +380,24 @@ TEST(OpenPreview, ModalWindowReturnsWhenClosed) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// The list lets go of a window deleted by someone else, so that freeing the
+// list deletes each window once.
+TEST(OpenPreview, WindowDeletedElsewhereIsNotFreedAgain) {
+    initPreviewModule();
+    auto report = test::a4Report(1);
+    report->ModalPreview = false;
+    report->OpenPreview();
+    report->OpenPreview();
+    ASSERT_EQ(OpenPreviews().size(), 2u);
+    QPointer<TvxPreview> kept = OpenPreviews().back();
+    delete OpenPreviews().front().data();
+    ASSERT_EQ(OpenPreviews().size(), 1u);
+    EXPECT_EQ(OpenPreviews().front(), kept);
+    FreeOpenPreviews();
+    EXPECT_TRUE(kept.isNull());
+    EXPECT_TRUE(OpenPreviews().empty());
+}
+
 // Checks that stop early inside a modal loop, as a failed ASSERT does,
 // leave no window open: the test goes on instead of waiting for ever.
 TEST(ModalLoop, EndsWhenItsChecksStopEarly) {
