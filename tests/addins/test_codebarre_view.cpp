@@ -9,7 +9,7 @@
 #include "report/printer_settings.h"
 #include "report/report.h"
 #include "report/view.h"
-#include "tests/support/recording_canvas_fake.h"
+#include "tests/support/fake_canvas.h"
 
 namespace vx::test {
 namespace {
@@ -107,7 +107,7 @@ TEST_F(CodeBarreView, TemplateWithABarcodeLoadsBack) {
 TEST_F(CodeBarreView, SizesItselfToTheBarsAndSpreadsTheText) {
     auto v = makeView(bcCodeEAN13, 2);
     code = Variant(QStringLiteral("400638133393"));
-    RecordingCanvasFake canvas;
+    FakeCanvas canvas;
     v->Draw(canvas);
     EXPECT_EQ(v->BarWidth, 190); // 95 modules of 2 pixels
     EXPECT_EQ(v->Width, 190);
@@ -152,7 +152,7 @@ TEST_P(CodeBarreData, PrintedTextOrError) {
     auto v = makeView(c.type);
     v->BarShowCheckText = 0;
     code = c.value;
-    RecordingCanvasFake canvas;
+    FakeCanvas canvas;
     try {
         v->Draw(canvas);
         ASSERT_FALSE(c.error) << "no error";
@@ -177,7 +177,7 @@ TEST_F(CodeBarreView, DesigningShowsTheExpressionClipped) {
     PrintMode = false;
     auto v = makeView(bcCodeEAN13);
     v->Visible = 0;
-    RecordingCanvasFake canvas;
+    FakeCanvas canvas;
     v->Draw(canvas);
     // The bars of "00000000" (EAN 13 of 0000000000000), the expression in the strip.
     EXPECT_EQ(v->BarWidth, 95);
@@ -191,7 +191,7 @@ TEST_F(CodeBarreView, DesigningShowsTheExpressionClipped) {
 TEST_F(CodeBarreView, HiddenObjectDrawsNothingWhilePreparing) {
     auto v = makeView(bcCodeEAN13);
     v->Visible = 0;
-    RecordingCanvasFake canvas;
+    FakeCanvas canvas;
     v->Draw(canvas);
     EXPECT_TRUE(canvas.calls.isEmpty());
 }

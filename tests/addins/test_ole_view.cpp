@@ -12,7 +12,7 @@
 #include "report/template_messages.h"
 #include "tests/report/report_fixture.h"
 #include "tests/support/compound_file.h"
-#include "tests/support/recording_canvas_fake.h"
+#include "tests/support/fake_canvas.h"
 #include "tests/support/rich_text_helpers.h"
 
 #include <QPainter>
@@ -127,7 +127,7 @@ class OlePlaceholder : public OleViewTest, public ::testing::WithParamInterface<
 TEST_P(OlePlaceholder, ShowsTheClassNameWhenNoPictureCanBeDrawn) {
     auto view = oleView(GetParam().stream);
     PrintMode = true;
-    test::RecordingCanvasFake canvas;
+    test::FakeCanvas canvas;
     view->Draw(canvas);
     EXPECT_EQ(test::drawnTexts(canvas), GetParam().texts);
 }
@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(OleViewTest, DesignerMarksAnEmptyObject) {
     auto view = oleView(QByteArray());
-    test::RecordingCanvasFake canvas;
+    test::FakeCanvas canvas;
     view->Draw(canvas);
     EXPECT_EQ(canvas.only("text"),
               QStringList{"text 12,22 \"[OLE]\" opt=0 clip=0,0,0,0 font=Arial/-11"});

@@ -12,7 +12,7 @@
 #include "report/report_hooks.h"
 #include "report/template_messages.h"
 #include "tests/report/report_fixture.h"
-#include "tests/support/recording_canvas_fake.h"
+#include "tests/support/fake_canvas.h"
 #include "tests/support/rich_text_helpers.h"
 
 #include <gtest/gtest.h>
@@ -107,7 +107,7 @@ TEST_F(RichViewTest, DesigningShowsTheStoredTextUnexpanded) {
     auto view = richView("{\\rtf1 Totale [SUM(x)]}");
     view->ExpandText();
     EXPECT_EQ(view->WorkRich.text, QStringLiteral("Totale [SUM(x)]"));
-    test::RecordingCanvasFake canvas;
+    test::FakeCanvas canvas;
     view->Draw(canvas);
     EXPECT_EQ(canvas.only("fillRect").first(), QStringLiteral("fillRect 10,20,311,40 #ffffff"));
     EXPECT_EQ(test::drawnTexts(canvas), QStringList{"Totale [SUM(x)]"});
@@ -135,7 +135,7 @@ TEST_F(RichViewTest, ParagraphSplitOverTwoPagesContinuesWhereItStopped) {
     view->Flags |= mfStretched;
     view->Width = 80;
     PrintMode = true;
-    test::RecordingCanvasFake measuring;
+    test::FakeCanvas measuring;
     view->DrawMode = dmMeasure;
     view->Draw(measuring);
     ASSERT_GE(view->LineCount, 4);
@@ -144,7 +144,7 @@ TEST_F(RichViewTest, ParagraphSplitOverTwoPagesContinuesWhereItStopped) {
     EXPECT_TRUE(test::drawnTexts(measuring).isEmpty());
 
     // The engine trims the object to the room left on the page.
-    test::RecordingCanvasFake page1, page2;
+    test::FakeCanvas page1, page2;
     view->LinesDone = 0;
     view->Height = 40;
     view->DrawMode = dmContinue;
@@ -203,7 +203,7 @@ TEST_F(RichViewTest, BackgroundOnlyWithAFillColour) {
             view->FillColor = fill;
             if (stretched)
                 view->Flags |= mfStretched;
-            test::RecordingCanvasFake canvas;
+            test::FakeCanvas canvas;
             view->DrawMode = dmDraw;
             view->Draw(canvas);
             EXPECT_EQ(test::drawnTexts(canvas), (QStringList{"uno", "due"}));
@@ -219,7 +219,7 @@ TEST_F(RichViewTest, EmptyTextDrawsOnlyBackgroundAndFrame) {
     auto view = richView("{\\rtf1 }");
     view->FillColor = rgb(0, 255, 0);
     view->FrameLines = frAll;
-    test::RecordingCanvasFake measuring, drawing;
+    test::FakeCanvas measuring, drawing;
     view->DrawMode = dmMeasure;
     view->Draw(measuring);
     EXPECT_TRUE(measuring.calls.isEmpty());

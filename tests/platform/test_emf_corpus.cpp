@@ -6,8 +6,8 @@
 #include "platform/emf/emf_text.h"
 #include "platform/errors.h"
 #include "platform/painter_canvas.h"
+#include "tests/support/fake_canvas.h"
 #include "tests/support/paths.h"
-#include "tests/support/recording_canvas_fake.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,7 +55,7 @@ TEST(EmfCorpus, ValidPicturesParsePlayAndGiveTheirText) {
             continue;
         }
         EXPECT_GT(pic.recordCount(), 1);
-        vx::test::RecordingCanvasFake canvas;
+        vx::test::FakeCanvas canvas;
         EmfPlayer player(pic);
         player.play(canvas, QRectF(0, 0, 800, 600));
         EXPECT_EQ(canvas.level, 0);
@@ -98,7 +98,7 @@ TEST(EmfCorpus, DamagedPicturesFailCleanlyOrPlayTheirValidPart) {
         for (ParseMode mode : {ParseMode::Strict, ParseMode::KeepValidPrefix}) {
             try {
                 const EmfPicture pic = EmfPicture::parse(bytes, mode);
-                vx::test::RecordingCanvasFake canvas;
+                vx::test::FakeCanvas canvas;
                 EmfPlayer player(pic);
                 player.play(canvas, QRectF(0, 0, 800, 600));
                 extractText(pic);

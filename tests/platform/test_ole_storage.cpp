@@ -8,7 +8,7 @@
 #include "platform/ole/ole_storage.h"
 #include "platform/painter_canvas.h"
 #include "tests/support/compound_file.h"
-#include "tests/support/recording_canvas_fake.h"
+#include "tests/support/fake_canvas.h"
 
 #include <QPainter>
 
@@ -169,7 +169,7 @@ TEST(OlePicture, DrawsTheMetafileAndTheBitmap) {
         EXPECT_TRUE(drawPresentation(canvas, emf, QRect(0, 0, 40, 20)));
     }
     EXPECT_EQ(image.pixel(20, 10), qRgb(255, 0, 0));
-    test::RecordingCanvasFake fake;
+    test::FakeCanvas fake;
     Presentation dib{PictureFormat::Dib, kAspectContent, 0, 0, smallDib()};
     EXPECT_EQ(naturalSize(dib), QSize(2, 1));
     EXPECT_TRUE(drawPresentation(fake, dib, QRect(5, 5, 20, 10)));
@@ -180,7 +180,7 @@ TEST(OlePicture, DrawsTheMetafileAndTheBitmap) {
 }
 
 TEST(OlePicture, PlaceholderShowsTheClassName) {
-    test::RecordingCanvasFake fake;
+    test::FakeCanvas fake;
     drawPlaceholder(fake, QRect(0, 0, 200, 40), QStringLiteral("Excel.Sheet.8"));
     drawPlaceholder(fake, QRect(0, 0, 200, 40), QString());
     const QStringList texts = fake.only("text");

@@ -4,7 +4,7 @@
 #include "platform/emf/recording_canvas.h"
 #include "platform/fonts.h"
 #include "platform/richtext/rich_layout.h"
-#include "tests/support/recording_canvas_fake.h"
+#include "tests/support/fake_canvas.h"
 #include "tests/support/rich_text_helpers.h"
 
 #include <gtest/gtest.h>
@@ -223,7 +223,7 @@ TEST(RichDraw, RunsBecomeTextRecordsWithTheirFonts) {
     emf::RecordingCanvas recorder(QSize(400, 100));
     EXPECT_EQ(drawLines(recorder, l, 0, QRect(10, 10, 400, 80)), d.length());
     const emf::EmfPicture picture = emf::EmfPicture::parse(recorder.finish());
-    test::RecordingCanvasFake sink;
+    test::FakeCanvas sink;
     QStringList seen;
     emf::EmfPlayer player(picture);
     player.play(sink, QRectF(0, 0, 400, 100), [&](emf::EmfPlayer& p, const emf::EmfRecord& r, int) {
@@ -243,7 +243,7 @@ TEST(RichDraw, RunsBecomeTextRecordsWithTheirFonts) {
 TEST(RichDraw, DrawsWholeLinesThatFitAndAnswersTheNextPosition) {
     Document d = oneParagraph(QStringLiteral("uno\vdue\vtre"));
     const Layout l = layoutDocument(d, 400);
-    test::RecordingCanvasFake canvas;
+    test::FakeCanvas canvas;
     EXPECT_EQ(drawLines(canvas, l, 0, QRect(0, 0, 400, 31)), 8); // two lines of 15
     EXPECT_EQ(canvas.only("text").size(), 2);
     EXPECT_EQ(drawLines(canvas, l, 8, QRect(0, 0, 400, 15)), d.length());

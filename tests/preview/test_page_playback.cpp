@@ -4,6 +4,7 @@
 
 #include "platform/fonts.h"
 #include "preview_fixtures.h"
+#include "tests/support/fake_canvas.h"
 
 #include <gtest/gtest.h>
 
@@ -13,71 +14,12 @@
 namespace vx::preview {
 namespace {
 
-// A canvas that remembers what was drawn (text with the state it was drawn
-// in, and how many shapes); measurements are the reference device's.
-class SpyCanvas : public Canvas {
-public:
-    struct Text {
-        QPoint at;
-        QString text;
-        std::vector<int> advances;
-        QTransform world;
-        FontSpec font;
-        Color color;
-        Color background;
-        BackgroundMode mode;
-    };
-    std::vector<Text> texts;
-    int shapes = 0;
-
-    int dpiX() const override { return 96; }
-    int dpiY() const override { return 96; }
-    void setPen(const PenSpec& p) override { pen_ = p; }
-    void setBrush(const BrushSpec& b) override { brush_ = b; }
-    void setFont(const FontSpec& f) override { font_ = f; }
-    const PenSpec& pen() const override { return pen_; }
-    const BrushSpec& brush() const override { return brush_; }
-    const FontSpec& font() const override { return font_; }
-    void setTextColor(Color c) override { color_ = c; }
-    void setBackgroundColor(Color c) override { background_ = c; }
-    void setBackgroundMode(BackgroundMode m) override { mode_ = m; }
-    void setTextAlign(uint32_t) override {}
-    void setFillMode(FillMode) override {}
-    TextMetrics textMetrics() override { return fontTextMetrics(font_); }
-    int textWidth(const QString& t) override { return fontTextWidth(font_, t); }
-    std::vector<int> charAdvances(const QString& t) override { return fontCharAdvances(font_, t); }
-    void textOut(int x, int y, const QString& text, uint32_t, const QRect&,
-                 const std::vector<int>& adv) override {
-        texts.push_back({QPoint(x, y), text, adv, world_, font_, color_, background_, mode_});
-    }
-    void rectangle(const QRect&) override { ++shapes; }
-    void fillRect(const QRect&, const BrushSpec&) override { ++shapes; }
-    void ellipse(const QRect&) override { ++shapes; }
-    void roundRect(const QRect&, int, int) override { ++shapes; }
-    void polygon(const std::vector<QPoint>&) override { ++shapes; }
-    void polyline(const std::vector<QPoint>&) override { ++shapes; }
-    void moveTo(int, int) override {}
-    void lineTo(int, int) override { ++shapes; }
-    void drawImage(const QRect&, const QImage&) override { ++shapes; }
-    int saveState() override { return ++level_; }
-    void restoreState(int) override {}
-    void intersectClipRect(const QRect&) override {}
-    void excludeClipRect(const QRect&) override {}
-    void setClipRegion(const QRegion&) override {}
-    void resetClip() override {}
-    void setWorldTransform(const QTransform& t) override { world_ = t; }
-    QTransform worldTransform() const override { return world_; }
-
-private:
-    PenSpec pen_;
-    BrushSpec brush_;
-    FontSpec font_;
-    Color color_ = kBlack;
-    Color background_ = kWhite;
-    BackgroundMode mode_ = BackgroundMode::Opaque;
-    QTransform world_;
-    int level_ = 0;
-};
+// The fake canvas measuring with the reference device's fonts.
+test::FakeCanvas fontCanvas() {
+    test::FakeCanvas canvas;
+    canvas.realFonts = true;
+    return canvas;
+}
 
 const QString kText = QStringLiteral("Totale imponibile: 1.234,56");
 
@@ -118,7 +60,7 @@ TEST(PagePlayback, AdjustTextOnlyAboveSeventyFivePercentAndNotAtHundred) {
 TEST(PagePlayback, AtHundredPercentTextIsReplayedAsRecorded) {
     std::vector<int> recorded;
     const emf::EmfPicture page = samplePage(&recorded);
-    SpyCanvas spy;
+    test::FakeCanvas spy = fontCanvas();
     playPage(spy, page, requestAt(100));
     ASSERT_EQ(spy.texts.size(), 1u);
     EXPECT_EQ(spy.texts[0].text, kText);
@@ -130,7 +72,7 @@ TEST(PagePlayback, AtHundredPercentTextIsReplayedAsRecorded) {
 TEST(PagePlayback, AtFiftyPercentTextIsReplayedAsRecorded) {
     std::vector<int> recorded;
     const emf::EmfPicture page = samplePage(&recorded);
-    SpyCanvas spy;
+    test::FakeCanvas spy = fontCanvas();
     playPage(spy, page, requestAt(50));
     ASSERT_EQ(spy.texts.size(), 1u);
     EXPECT_EQ(spy.texts[0].advances, recorded);
@@ -142,10 +84,10 @@ TEST(PagePlayback, AtHundredFiftyPercentTheStringSpansOneAndAHalfTimesItsRecorde
     std::vector<int> recorded;
     const emf::EmfPicture page = samplePage(&recorded);
     const int u = std::accumulate(recorded.begin(), recorded.end(), 0);
-    SpyCanvas spy;
+    test::FakeCanvas spy = fontCanvas();
     playPage(spy, page, requestAt(150));
     ASSERT_EQ(spy.texts.size(), 1u);
-    const SpyCanvas::Text& t = spy.texts[0];
+    const test::FakeCanvas::Text& t = spy.texts[0];
     ASSERT_EQ(t.text, kText);
     // The font was created at the zoomed size, and the text is drawn in
     // device pixels from the destination's corner.
@@ -161,20 +103,20 @@ TEST(PagePlayback, AtHundredFiftyPercentTheStringSpansOneAndAHalfTimesItsRecorde
 
 TEST(PagePlayback, CullingSkipsRecordsOutsideTheClipOnThePanelOnly) {
     const emf::EmfPicture page = samplePage();
-    SpyCanvas all;
+    test::FakeCanvas all = fontCanvas();
     playPage(all, page, requestAt(100));
     const int everything = all.shapes;
     ASSERT_GE(everything, 3);
 
     // On the panel, a strip around the first rectangle: the other two and
     // the text above are skipped.
-    SpyCanvas strip;
+    test::FakeCanvas strip = fontCanvas();
     playPage(strip, page, requestAt(100, true, QRect(0, 110, 794, 10)));
     EXPECT_EQ(strip.shapes, everything - 2);
     EXPECT_TRUE(strip.texts.empty());
 
     // Another device with the same clip: nothing is culled.
-    SpyCanvas printer;
+    test::FakeCanvas printer = fontCanvas();
     PlaybackRequest r = requestAt(100, false, QRect(0, 110, 794, 10));
     playPage(printer, page, r);
     EXPECT_EQ(printer.shapes, everything);
@@ -203,7 +145,7 @@ TEST(PagePlayback, HitIsHighlightedOnOddBlinkCounts) {
     ASSERT_GT(textRecord, 0);
     for (int blink : {1, 2, 3}) {
         for (double zoom : {100.0, 150.0}) {
-            SpyCanvas spy;
+            test::FakeCanvas spy = fontCanvas();
             PlaybackRequest r = requestAt(zoom, true, QRect(0, 0, 2000, 2000));
             r.pageIndex = 2;
             r.highlight = HitHighlight{true, 2, 2 * kRecordsPerPage + textRecord, blink};
@@ -266,7 +208,7 @@ TEST(PagePlayback, TurnedFontLimitsTheCharactersByTheBoundsHeight) {
         c.setFont(f);
         c.textOut(100, 500, text);
     });
-    SpyCanvas spy;
+    test::FakeCanvas spy = fontCanvas();
     playPage(spy, page, requestAt(150));
     ASSERT_EQ(spy.texts.size(), 1u);
     EXPECT_EQ(spy.texts[0].text, text); // the height allows every character
@@ -281,7 +223,7 @@ TEST(PagePlayback, RecordNumbersStartAtPageTimesTenThousand) {
         numbers.push_back(n);
         return false;
     };
-    SpyCanvas spy;
+    test::FakeCanvas spy = fontCanvas();
     playPage(spy, page, r);
     ASSERT_EQ(numbers.size(), 1u);
     EXPECT_GT(numbers[0], 30000);

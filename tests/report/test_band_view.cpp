@@ -1,7 +1,7 @@
 // The designer's band and sub-report objects: checker, caption tab, turned
 // caption of vertical bands, region, options and menu entries per band type.
 #include "report_fixture.h"
-#include "tests/support/recording_canvas_fake.h"
+#include "tests/support/fake_canvas.h"
 
 #include "platform/fonts.h"
 #include "platform/painter_canvas.h"
@@ -45,29 +45,29 @@ TEST_F(BandView, CheckerAlternatesWhiteAndSilverByPixel) {
                 << x << "," << y;
     EXPECT_EQ(img.pixel(33, 5) & 0xFFFFFF, 0u); // right edge exclusive
     // A damaged height draws a bounded checker.
-    CallRecorder calls;
+    FakeCanvas calls = styleRecorder();
     FillChecker(calls, EdgeRect{0, 0, 300, std::numeric_limits<int32_t>::max()});
     EXPECT_EQ(calls.calls.size(), 2u * 32u); // 2 columns x 8192 / 256 rows of tiles
 }
 
 TEST_F(BandView, HorizontalBandSpansThePageWithItsCaptionTab) {
     TvxBandView& b = band(btMasterData, 25, 60);
-    CallRecorder canvas;
+    FakeCanvas canvas = styleRecorder();
     b.Draw(canvas);
     const int pageWidth = report_.Pages->Pages(0).pageMetrics.ScreenWidth;
     EXPECT_EQ(b.Left, 0);
     EXPECT_EQ(b.Width, pageWidth);
     EXPECT_EQ(b.FrameWidth, 1);
-    EXPECT_TRUE(canvas.calls.contains(QStringLiteral("rect 0 60 %1 101").arg(pageWidth + 1)));
-    EXPECT_TRUE(canvas.calls.contains("fill 0 42 130 60 15790320")); // the tab, button face
-    EXPECT_TRUE(canvas.calls.contains("move 128 42"));
-    EXPECT_TRUE(canvas.calls.contains("move 129 42"));
-    EXPECT_EQ(canvas.calls.back(), "text 4 43 Dati principali");
+    EXPECT_TRUE(canvas.calls.contains(QStringLiteral("rectangle 0,60,%1,101").arg(pageWidth + 1)));
+    EXPECT_TRUE(canvas.calls.contains("fillRect 0,42,130,60 #f0f0f0")); // the tab, button face
+    EXPECT_TRUE(canvas.calls.contains("moveTo 128,42"));
+    EXPECT_TRUE(canvas.calls.contains("moveTo 129,42"));
+    EXPECT_TRUE(canvas.calls.back().startsWith("text 4,43 \"Dati principali\""));
 }
 
 TEST_F(BandView, VerticalBandsShowATurnedCaption) {
     TvxBandView& b = band(btCrossData, 100, 70);
-    RecordingCanvasFake canvas;
+    FakeCanvas canvas;
     b.Draw(canvas);
     EXPECT_EQ(b.Top, 0);
     EXPECT_EQ(b.Height, report_.Pages->Pages(0).pageMetrics.ScreenHeight);
@@ -127,23 +127,33 @@ TEST_F(BandView, MenuOffersTheOptionsThatCountOnTheBandType) {
     EXPECT_TRUE(other.SplitAllowed());
 }
 
-TEST_F(BandView, SubReportShowsItsPageInEveryMode) {
-    TvxSubReportView sub(nullptr);
-    sub.Left = 10;
-    sub.Top = 10;
-    sub.Width = 50;
-    sub.Height = 20;
-    sub.FrameWidth = 4;
-    sub.SubPage = 2;
-    for (bool printing : {false, true}) {
-        PrintMode = printing;
-        RecordingCanvasFake canvas;
-        sub.Draw(canvas);
-        EXPECT_EQ(sub.FrameWidth, 1);
-        EXPECT_EQ(canvas.calls.at(canvas.calls.size() - 2), "rectangle 10,10,61,31");
-        EXPECT_TRUE(canvas.calls.back().startsWith(
-            "text 12,12 \"SottoReport in pagina 3\" opt=4 clip=10,10,61,31 font=Arial/-11"));
-    }
+// The page shown counts from one; the frame is always one pixel wide.
+TEST_F(BandView, SubReportShowsItsPageFromOneInEveryMode) {
+    struct Case {
+        int frameWidth;
+        int subPage;
+        const char* shown;
+    };
+    for (const Case& c :
+         {Case{1, 0, "SottoReport in pagina 1"}, Case{4, 2, "SottoReport in pagina 3"}})
+        for (bool printing : {false, true}) {
+            TvxSubReportView sub(nullptr);
+            sub.Left = 10;
+            sub.Top = 10;
+            sub.Width = 50;
+            sub.Height = 20;
+            sub.FrameWidth = c.frameWidth;
+            sub.SubPage = c.subPage;
+            PrintMode = printing;
+            FakeCanvas canvas;
+            sub.Draw(canvas);
+            EXPECT_EQ(sub.FrameWidth, 1);
+            EXPECT_EQ(canvas.calls.at(canvas.calls.size() - 2), "rectangle 10,10,61,31");
+            EXPECT_TRUE(canvas.calls.back().startsWith(
+                QStringLiteral("text 12,12 \"%1\" opt=4 clip=10,10,61,31 font=Arial/-11")
+                    .arg(QLatin1String(c.shown))))
+                << c.shown << " " << printing;
+        }
 }
 
 } // namespace

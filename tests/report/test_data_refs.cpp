@@ -12,7 +12,7 @@
 #include "report/value_expansion.h"
 #include "report/values.h"
 #include "report/view.h"
-#include "tests/support/recording_canvas_fake.h"
+#include "tests/support/fake_canvas.h"
 
 #include <gtest/gtest.h>
 
@@ -359,7 +359,7 @@ TEST_F(DataRefsTest, TextObjectsFillFromMemoAndBlobFields) {
     memo->Lines = QStringList{QStringLiteral("[foto]")};
     memo->DrawMode = dmDraw;
     PrintMode = true;
-    vx::test::RecordingCanvasFake canvas;
+    vx::test::FakeCanvas canvas;
     memo->Draw(canvas);
     PrintMode = false;
     EXPECT_EQ(memo->ExpandedLines, QStringList{QStringLiteral("test\u00E8")});

@@ -8,7 +8,6 @@
 #include "report/memo_view.h"
 #include "report/picture_view.h"
 #include "report/report.h"
-#include "report/subreport_view.h"
 
 namespace vx::test {
 namespace {
@@ -90,18 +89,6 @@ TEST_F(ModelClasses, BandOptionsCountOnlyWhereTheyApply) {
     EXPECT_EQ(menu[5].Caption, "Completa l'elenco");
 }
 
-TEST_F(ModelClasses, SubReportShowsItsPageFromOne) {
-    TvxSubReportView sub(nullptr);
-    sub.Left = 10;
-    sub.Top = 10;
-    sub.Width = 50;
-    sub.Height = 20;
-    CallRecorder canvas;
-    sub.Draw(canvas);
-    EXPECT_TRUE(canvas.calls.contains("rect 10 10 61 31"));
-    EXPECT_TRUE(canvas.calls.contains("text 12 12 SottoReport in pagina 1"));
-}
-
 TEST_F(ModelClasses, MemoAlignmentAccessors) {
     TvxMemoView m(nullptr);
     m.Alignment = 24; // both vertical bits read as bottom
@@ -120,18 +107,18 @@ TEST_F(ModelClasses, MemoMeasuresItsLinesAndCrossesOutWhenHidden) {
     m.Width = 300;
     m.Height = 100;
     m.Lines = {"uno", "due", "tre"};
-    CallRecorder canvas;
+    FakeCanvas canvas = styleRecorder();
     m.Draw(canvas); // 10 points: height -13, line step 15, GapY 1
     EXPECT_EQ(MeasuredTextHeight, 47);
     EXPECT_EQ(m.LineHeight, 15);
-    EXPECT_TRUE(canvas.calls.contains("text 2 1 uno"));
-    EXPECT_TRUE(canvas.calls.contains("text 2 31 tre"));
+    EXPECT_TRUE(canvas.drewText(2, 1, "uno"));
+    EXPECT_TRUE(canvas.drewText(2, 31, "tre"));
 
     m.Visible = 0;
     canvas.calls.clear();
     m.Draw(canvas);
-    EXPECT_EQ(canvas.calls.back(), "line 0 100"); // second diagonal of the red cross
-    EXPECT_TRUE(canvas.calls.contains("pen 2 255"));
+    EXPECT_EQ(canvas.calls.back(), "lineTo 0,100"); // second diagonal of the red cross
+    EXPECT_TRUE(canvas.calls.contains("pen 2 #0000ff"));
     canvas.calls.clear();
     PrintMode = true;
     m.Draw(canvas);

@@ -55,22 +55,23 @@ TEST_F(ModelView, FrameLinesDrawInTheFixedOrder) {
         QStringList strokes;
     };
     const Row rows[] = {
-        {frAll, {"rect 10 20 111 71"}},
-        {frTop | frLeft, {"move 10 20", "line 10 70", "move 10 20", "line 110 20"}},
-        {frRight | frBottom, {"move 110 20", "line 110 70", "move 10 70", "line 110 70"}},
+        {frAll, {"rectangle 10,20,111,71"}},
+        {frTop | frLeft, {"moveTo 10,20", "lineTo 10,70", "moveTo 10,20", "lineTo 110,20"}},
+        {frRight | frBottom, {"moveTo 110,20", "lineTo 110,70", "moveTo 10,70", "lineTo 110,70"}},
         {frTop | frBottom | frLeft,
-         {"move 10 20", "line 10 70", "move 10 70", "line 110 70", "move 10 20", "line 110 20"}},
+         {"moveTo 10,20", "lineTo 10,70", "moveTo 10,70", "lineTo 110,70", "moveTo 10,20",
+          "lineTo 110,20"}},
     };
     for (const Row& row : rows) {
         TvxMemoView v(nullptr);
         place(v, row.lines, 2);
         v.FrameColor = Color(255);
-        CallRecorder canvas;
+        FakeCanvas canvas = styleRecorder();
         v.SetCanvas(&canvas);
         v.DrawFrameLines();
         ASSERT_GE(canvas.calls.size(), 2);
-        EXPECT_EQ(canvas.calls[0], "pen 2 255");
-        EXPECT_EQ(canvas.calls[1], "brush 1 16777215");
+        EXPECT_EQ(canvas.calls[0], "pen 2 #0000ff");
+        EXPECT_EQ(canvas.calls[1], "brush 1 #ffffff");
         EXPECT_EQ(canvas.calls.mid(2), row.strokes) << row.lines;
     }
 }
@@ -78,15 +79,15 @@ TEST_F(ModelView, FrameLinesDrawInTheFixedOrder) {
 TEST_F(ModelView, NoFrameShowsCornerMarksOnlyWhileDesigning) {
     TvxMemoView v(nullptr);
     place(v, 0);
-    CallRecorder canvas;
+    FakeCanvas canvas = styleRecorder();
     v.SetCanvas(&canvas);
     v.DrawFrameLines();
-    EXPECT_EQ(canvas.calls.filter(QStringLiteral("line ")).size(), 8);
-    EXPECT_TRUE(canvas.calls.contains("pen 1 0"));
+    EXPECT_EQ(canvas.calls.filter(QStringLiteral("lineTo ")).size(), 8);
+    EXPECT_TRUE(canvas.calls.contains("pen 1 #000000"));
     // The first mark: (L, T+3) -> (L, T).
-    const qsizetype first = canvas.calls.indexOf("move 10 23");
+    const qsizetype first = canvas.calls.indexOf("moveTo 10,23");
     ASSERT_GE(first, 0);
-    EXPECT_EQ(canvas.calls[first + 1], "line 10 20");
+    EXPECT_EQ(canvas.calls[first + 1], "lineTo 10,20");
 
     canvas.calls.clear();
     PrintMode = true;
@@ -102,11 +103,11 @@ TEST_F(ModelView, FillBackgroundRules) {
     TvxMemoView v(nullptr);
     place(v, frAll, 3);
     v.ComputeDrawRect();
-    CallRecorder canvas;
+    FakeCanvas canvas = styleRecorder();
     v.SetCanvas(&canvas);
 
     v.FillBackground(); // designing, no colour: white inside DrawRect
-    EXPECT_TRUE(canvas.calls.contains("fill 11 21 110 70 16777215"));
+    EXPECT_TRUE(canvas.calls.contains("fillRect 11,21,110,70 #ffffff"));
 
     canvas.calls.clear();
     PrintMode = true;
@@ -115,7 +116,7 @@ TEST_F(ModelView, FillBackgroundRules) {
 
     v.FillColor = Color(255);
     v.FillBackground(); // printing: the whole object
-    EXPECT_TRUE(canvas.calls.contains("fill 10 20 110 70 255"));
+    EXPECT_TRUE(canvas.calls.contains("fillRect 10,20,110,70 #0000ff"));
 
     canvas.calls.clear();
     SilentPass = true;
@@ -148,11 +149,12 @@ TEST_F(ModelView, ExtremeBoundsStayInRange) {
     EXPECT_EQ(v.DrawRect.Right, kMax);
     EXPECT_EQ(v.DrawRect.Bottom, kMin + 1);
     EXPECT_EQ(v.GetRegion(true).boundingRect().right(), kMax - 1);
-    CallRecorder canvas;
+    FakeCanvas canvas = styleRecorder();
     v.SetCanvas(&canvas);
     v.DrawFrameLines();
-    EXPECT_EQ(canvas.calls.last(),
-              QStringLiteral("rect %1 %2 %3 %4").arg(kMax - 10).arg(kMin).arg(kMax).arg(kMin + 1));
+    EXPECT_EQ(
+        canvas.calls.last(),
+        QStringLiteral("rectangle %1,%2,%3,%4").arg(kMax - 10).arg(kMin).arg(kMax).arg(kMin + 1));
     v.FrameWidth = kMin; // (w - 1) div 2 without wrapping
     v.ComputeDrawRect();
     EXPECT_EQ(v.GapX, kMin / 2 + 2);
@@ -160,7 +162,7 @@ TEST_F(ModelView, ExtremeBoundsStayInRange) {
 
 TEST_F(ModelView, SetCanvasMakesTheObjectCurrent) {
     TvxMemoView v(nullptr);
-    CallRecorder canvas;
+    FakeCanvas canvas = styleRecorder();
     v.SetCanvas(&canvas);
     EXPECT_EQ(CurrentView, &v);
 }

@@ -218,13 +218,13 @@ TEST_F(PictureDraw, PictureRecordWithAHostileSizeFailsTheLoad) {
 
 TEST_F(PictureDraw, DesignerPlaceholderAndHiddenObjects) {
     view_.FrameLines = 0;
-    CallRecorder canvas;
+    FakeCanvas canvas = styleRecorder();
     view_.Draw(canvas);
-    EXPECT_TRUE(canvas.calls.contains("text 12 12 [Immagine]"));
-    EXPECT_EQ(canvas.calls.front(), "brush 0 16777215"); // white background while designing
+    EXPECT_TRUE(canvas.drewText(12, 12, "[Immagine]"));
+    EXPECT_EQ(canvas.calls.front(), "brush 0 #ffffff"); // white background while designing
     view_.Visible = 0;
     view_.Draw(canvas);
-    EXPECT_EQ(canvas.calls.back(), "line 10 110"); // the red cross
+    EXPECT_EQ(canvas.calls.back(), "lineTo 10,110"); // the red cross
     PrintMode = true; // an empty or hidden picture draws nothing while preparing
     canvas.calls.clear();
     view_.Draw(canvas);

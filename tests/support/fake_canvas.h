@@ -1,19 +1,49 @@
 #pragma once
 
-// A canvas that records every drawing call as one line of text (with the
-// world transform's scale and offset where it matters), for tests of code
-// that draws through vx::Canvas without pixels.
+// The tests' canvas: it draws nothing and records every drawing call as one
+// line of text ("rectangle L,T,R,B", "text X,Y \"TEXT\" opt=.. clip=..
+// font=FACE/HEIGHT", ...), every text with the state it was drawn in, and
+// how many shapes were drawn. Measurements are fixed (charWidth pixels a
+// character) or, with realFonts, the reference device's font metrics.
 
 #include "platform/canvas.h"
+#include "platform/fonts.h"
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace vx::test {
 
-class RecordingCanvasFake : public Canvas {
+class FakeCanvas : public Canvas {
 public:
+    // A text drawn, with the state it was drawn in.
+    struct Text {
+        QPoint at;
+        QString text;
+        std::vector<int> advances;
+        QTransform world;
+        FontSpec font;
+        Color color;
+        Color background;
+        BackgroundMode mode;
+    };
+
+    // How the canvas measures: every character charWidth pixels wide with
+    // `metrics`, or with realFonts as the reference device would.
+    int charWidth = 7;
+    TextMetrics metrics{15, 12, 3, 2, 0, 6, 12};
+    bool realFonts = false;
+    // With recordStyles, setPen and setBrush are recorded too
+    // ("pen WIDTH #RRGGBB", "brush STYLE #RRGGBB"; COLORREF order).
+    bool recordStyles = false;
+
     QStringList calls;
+    std::vector<Text> texts;
+    int shapes = 0; // rectangles, fills, ellipses, polygons, lines, images, paths
+    QImage lastImage;
     int level = 0;
     QTransform world;
     PenSpec pen_;
@@ -24,13 +54,35 @@ public:
     BackgroundMode backgroundMode = BackgroundMode::Opaque;
     uint32_t textAlign = 0;
     FillMode fillMode = FillMode::Alternate;
-    // The last text drawn, with its advances.
-    std::vector<int> lastAdvances;
+
+    // Calls that start with `prefix`.
+    QStringList only(const QString& prefix) const {
+        QStringList out;
+        for (const QString& c : calls)
+            if (c.startsWith(prefix))
+                out << c;
+        return out;
+    }
+    // Whether `text` was drawn at (x, y).
+    bool drewText(int x, int y, const QString& text) const {
+        for (const Text& t : texts)
+            if (t.at == QPoint(x, y) && t.text == text)
+                return true;
+        return false;
+    }
 
     int dpiX() const override { return 96; }
     int dpiY() const override { return 96; }
-    void setPen(const PenSpec& p) override { pen_ = p; }
-    void setBrush(const BrushSpec& b) override { brush_ = b; }
+    void setPen(const PenSpec& p) override {
+        pen_ = p;
+        if (recordStyles)
+            add(QStringLiteral("pen %1 %2").arg(p.width).arg(hex(p.color)));
+    }
+    void setBrush(const BrushSpec& b) override {
+        brush_ = b;
+        if (recordStyles)
+            add(QStringLiteral("brush %1 %2").arg(int(b.style)).arg(hex(b.color)));
+    }
     void setFont(const FontSpec& f) override { font_ = f; }
     const PenSpec& pen() const override { return pen_; }
     const BrushSpec& brush() const override { return brush_; }
@@ -40,14 +92,18 @@ public:
     void setBackgroundMode(BackgroundMode m) override { backgroundMode = m; }
     void setTextAlign(uint32_t f) override { textAlign = f; }
     void setFillMode(FillMode m) override { fillMode = m; }
-    TextMetrics textMetrics() override { return TextMetrics{15, 12, 3, 2, 0, 6, 12}; }
-    int textWidth(const QString& t) override { return 7 * int(t.size()); }
+    TextMetrics textMetrics() override { return realFonts ? fontTextMetrics(font_) : metrics; }
+    int textWidth(const QString& t) override {
+        return realFonts ? fontTextWidth(font_, t) : charWidth * int(t.size());
+    }
     std::vector<int> charAdvances(const QString& t) override {
-        return std::vector<int>(size_t(t.size()), 7);
+        return realFonts ? fontCharAdvances(font_, t)
+                         : std::vector<int>(size_t(t.size()), charWidth);
     }
     void textOut(int x, int y, const QString& text, uint32_t options, const QRect& clip,
                  const std::vector<int>& advances) override {
-        lastAdvances = advances;
+        texts.push_back({QPoint(x, y), text, advances, world, font_, textColor, backgroundColor,
+                         backgroundMode});
         add(QStringLiteral("text %1,%2 \"%3\" opt=%4 clip=%5 font=%6/%7")
                 .arg(x)
                 .arg(y)
@@ -57,24 +113,24 @@ public:
                 .arg(font_.face)
                 .arg(font_.height));
     }
-    void rectangle(const QRect& r) override { add(QStringLiteral("rectangle ") + rect(r)); }
+    void rectangle(const QRect& r) override { shape(QStringLiteral("rectangle ") + rect(r)); }
     void fillRect(const QRect& r, const BrushSpec& b) override {
-        add(QStringLiteral("fillRect %1 #%2").arg(rect(r)).arg(b.color.value(), 6, 16, QChar('0')));
+        shape(QStringLiteral("fillRect %1 %2").arg(rect(r)).arg(hex(b.color)));
     }
-    void ellipse(const QRect& r) override { add(QStringLiteral("ellipse ") + rect(r)); }
+    void ellipse(const QRect& r) override { shape(QStringLiteral("ellipse ") + rect(r)); }
     void roundRect(const QRect& r, int w, int h) override {
-        add(QStringLiteral("roundRect %1 %2x%3").arg(rect(r)).arg(w).arg(h));
+        shape(QStringLiteral("roundRect %1 %2x%3").arg(rect(r)).arg(w).arg(h));
     }
     void polygon(const std::vector<QPoint>& p) override {
-        add(QStringLiteral("polygon ") + pts(p));
+        shape(QStringLiteral("polygon ") + pts(p));
     }
     void polyline(const std::vector<QPoint>& p) override {
-        add(QStringLiteral("polyline ") + pts(p));
+        shape(QStringLiteral("polyline ") + pts(p));
     }
     void moveTo(int x, int y) override { add(QStringLiteral("moveTo %1,%2").arg(x).arg(y)); }
-    void lineTo(int x, int y) override { add(QStringLiteral("lineTo %1,%2").arg(x).arg(y)); }
+    void lineTo(int x, int y) override { shape(QStringLiteral("lineTo %1,%2").arg(x).arg(y)); }
     void drawImage(const QRect& d, const QImage& img) override {
-        add(QStringLiteral("image %1 %2x%3").arg(rect(d)).arg(img.width()).arg(img.height()));
+        shape(QStringLiteral("image %1 %2x%3").arg(rect(d)).arg(img.width()).arg(img.height()));
         lastImage = img;
     }
     int saveState() override { return ++level; }
@@ -88,41 +144,33 @@ public:
     void setWorldTransform(const QTransform& t) override { world = t; }
     QTransform worldTransform() const override { return world; }
     void drawPath(const QPainterPath& p, PathDraw mode) override {
-        const QRectF b = p.boundingRect();
-        add(QStringLiteral("path %1 %2,%3,%4,%5")
-                .arg(int(mode))
-                .arg(qRound(b.left()))
-                .arg(qRound(b.top()))
-                .arg(qRound(b.right()))
-                .arg(qRound(b.bottom())));
+        shape(QStringLiteral("path %1 %2").arg(int(mode)).arg(bounds(p)));
     }
     void intersectClipPath(const QPainterPath& p) override {
-        const QRectF b = p.boundingRect();
-        add(QStringLiteral("clipPath %1,%2,%3,%4")
-                .arg(qRound(b.left()))
-                .arg(qRound(b.top()))
-                .arg(qRound(b.right()))
-                .arg(qRound(b.bottom())));
-    }
-
-    QImage lastImage;
-    // Calls that start with `prefix`.
-    QStringList only(const QString& prefix) const {
-        QStringList out;
-        for (const QString& c : calls)
-            if (c.startsWith(prefix))
-                out << c;
-        return out;
+        add(QStringLiteral("clipPath ") + bounds(p));
     }
 
 private:
     void add(const QString& s) { calls << s; }
+    void shape(const QString& s) {
+        ++shapes;
+        add(s);
+    }
+    static QString hex(Color c) { return QStringLiteral("#%1").arg(c.value(), 6, 16, QChar('0')); }
     static QString rect(const QRect& r) {
         return QStringLiteral("%1,%2,%3,%4")
             .arg(r.left())
             .arg(r.top())
             .arg(r.right() + 1)
             .arg(r.bottom() + 1);
+    }
+    static QString bounds(const QPainterPath& p) {
+        const QRectF b = p.boundingRect();
+        return QStringLiteral("%1,%2,%3,%4")
+            .arg(qRound(b.left()))
+            .arg(qRound(b.top()))
+            .arg(qRound(b.right()))
+            .arg(qRound(b.bottom()));
     }
     static QString pts(const std::vector<QPoint>& p) {
         QStringList s;

@@ -4,7 +4,7 @@
 // that compare them with expected strings.
 
 #include "platform/richtext/rich_document.h"
-#include "tests/support/recording_canvas_fake.h"
+#include "tests/support/fake_canvas.h"
 
 #include <QString>
 #include <QStringList>
@@ -23,7 +23,7 @@ inline QString boldRuns(const rich::Document& d) {
 }
 
 // The strings of the text calls recorded on the canvas, in order.
-inline QStringList drawnTexts(const RecordingCanvasFake& canvas) {
+inline QStringList drawnTexts(const FakeCanvas& canvas) {
     QStringList out;
     for (const QString& call : canvas.only("text")) {
         const qsizetype open = call.indexOf('"');
