@@ -9,8 +9,10 @@ namespace vx {
 
 inline constexpr int kButtonSide = 16;
 
-// A kButtonSide x kButtonSide picture; rows shorter than the side leave the
-// rest transparent.
-QImage ButtonBitmap(const char* const (&rows)[kButtonSide]);
+// The add-in objects that have a tool button.
+enum class AddInButton { Shape, FramedMemo, Graph, Ole, RichText };
+
+// The kButtonSide x kButtonSide picture of an add-in's tool button.
+QImage ButtonBitmap(AddInButton button);
 
 } // namespace vx

@@ -14,16 +14,6 @@ namespace vx {
 
 namespace {
 
-// The designer's tool button: three bars on an axis.
-QImage graphButton() {
-    static const char* const rows[kButtonSide] = {
-        "................", ".X..............", ".X.........XX...", ".X.........XX...",
-        ".X....XX...XX...", ".X....XX...XX...", ".X....XX...XX...", ".X....XX...XX...",
-        ".X.XX.XX...XX...", ".X.XX.XX.XX.XX..", ".X.XX.XX.XX.XX..", ".X.XX.XX.XX.XX..",
-        ".X.XX.XX.XX.XX..", ".XXXXXXXXXXXXXX.", "................", "................"};
-    return ButtonBitmap(rows);
-}
-
 // The sample picture of the designer, in a 920 x 500 space mapped onto the
 // object's bounds.
 constexpr double kSampleWidth = 920;
@@ -243,8 +233,9 @@ void TvxGraphView::Draw(Canvas& c) {
 void RegisterGraphAddIn() {
     RegisterAddInObject(
         TvxGraphView::StaticClassName(),
-        [](TvxReport* report) { return std::make_unique<TvxGraphView>(report); }, graphButton(),
-        QStringLiteral("Inserisci grafico"), QStringLiteral("TGraphForm"));
+        [](TvxReport* report) { return std::make_unique<TvxGraphView>(report); },
+        ButtonBitmap(AddInButton::Graph), QStringLiteral("Inserisci grafico"),
+        QStringLiteral("TGraphForm"));
 }
 
 } // namespace vx

@@ -1,6 +1,7 @@
 #include "addins/framedtext/framed_memo_view.h"
 
 #include "addins/button_bitmap.h"
+#include "addins/edge_math.h"
 #include "report/addin_registry.h"
 #include "report/library_state.h"
 
@@ -8,25 +9,6 @@
 #include <limits>
 
 namespace vx {
-
-namespace {
-
-// The designer's tool button: a double-framed box with lines of text.
-QImage framedMemoButton() {
-    static const char* const rows[kButtonSide] = {
-        "XXXXXXXXXXXXXXXX", "X..............X", "X.XXXXXXXXXXXX.X", "X.X..........X.X",
-        "X.X.XXXXXXX..X.X", "X.X..........X.X", "X.X.XXXXXXXXXX.X", "X.X..........X.X",
-        "X.X.XXXXX....X.X", "X.X..........X.X", "X.X.XXXXXXXX.X.X", "X.X..........X.X",
-        "X.XXXXXXXXXXXX.X", "X..............X", "XXXXXXXXXXXXXXXX", "................"};
-    return ButtonBitmap(rows);
-}
-
-int32_t clamp32(int64_t v) {
-    return int32_t(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min() + 1,
-                                       std::numeric_limits<int32_t>::max()));
-}
-
-} // namespace
 
 int TvxFrameSide::width() const {
     return std::clamp<int>(LineWidth, 1, 3);
@@ -213,7 +195,7 @@ void RegisterFramedMemoAddIn() {
     RegisterAddInObject(
         TvxFramedMemoView::StaticClassName(),
         [](TvxReport* report) { return std::make_unique<TvxFramedMemoView>(report); },
-        framedMemoButton(), QStringLiteral("Inserisci rettangolo bordato"),
+        ButtonBitmap(AddInButton::FramedMemo), QStringLiteral("Inserisci rettangolo bordato"),
         QStringLiteral("TFramedMemoForm"));
 }
 

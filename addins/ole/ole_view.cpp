@@ -18,16 +18,6 @@ namespace {
 // Screen resolution the natural extent is converted at.
 constexpr int kScreenPixelsPerInch = 96;
 
-// The designer's tool button: a framed document with a picture.
-QImage oleButton() {
-    static const char* const rows[kButtonSide] = {
-        "................", ".XXXXXXXXXXXXX..", ".X...........X..", ".X.XXXXX.....X..",
-        ".X.X...X.....X..", ".X.X...X.XXX.X..", ".X.X...X.....X..", ".X.XXXXX.XXX.X..",
-        ".X...........X..", ".X.XXXXXXXXX.X..", ".X...........X..", ".X.XXXXXXXXX.X..",
-        ".X...........X..", ".XXXXXXXXXXXXX..", "................", "................"};
-    return ButtonBitmap(rows);
-}
-
 // The bytes as a container's stream, or empty when they are none.
 QByteArray containerStreamFrom(const QByteArray& bytes) {
     if (ole::parseContainerStream(bytes))
@@ -213,8 +203,8 @@ void TvxOLEView::Draw(Canvas& c) {
 void RegisterOleAddIn() {
     RegisterAddInObject(
         QStringLiteral("TvxOLEView"),
-        [](TvxReport* report) { return std::make_unique<TvxOLEView>(report); }, oleButton(),
-        QStringLiteral("Inserisci oggetto OLE"));
+        [](TvxReport* report) { return std::make_unique<TvxOLEView>(report); },
+        ButtonBitmap(AddInButton::Ole), QStringLiteral("Inserisci oggetto OLE"));
 }
 
 } // namespace vx

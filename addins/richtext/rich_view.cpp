@@ -23,16 +23,6 @@ QString tooManyExpansionsMessage() {
     return QStringLiteral("Testo formattato: troppe espressioni che ne contengono altre.");
 }
 
-// The designer's tool button: lines of text in two sizes.
-QImage richTextButton() {
-    static const char* const rows[kButtonSide] = {
-        "................", "................", ".XXXXXXX........", ".XXXXXXX........",
-        "................", ".XXXXXXXXXXXXX..", "................", ".XXXXXXXXXX.....",
-        "................", ".XXXXXXXXXXXXX..", "................", ".XXXX.XXXXXXX...",
-        "................", ".XXXXXXXXX......", "................", "................"};
-    return ButtonBitmap(rows);
-}
-
 bool bandFitsContent(const TvxBand* band) {
     const auto& fits = reportHooks().BandFitToContent;
     return band && fits && fits(*band);
@@ -266,8 +256,8 @@ void TvxRichView::Draw(Canvas& c) {
 void RegisterRichTextAddIn() {
     RegisterAddInObject(
         QStringLiteral("TvxRichView"),
-        [](TvxReport* report) { return std::make_unique<TvxRichView>(report); }, richTextButton(),
-        QStringLiteral("Inserisci oggetto RichText"));
+        [](TvxReport* report) { return std::make_unique<TvxRichView>(report); },
+        ButtonBitmap(AddInButton::RichText), QStringLiteral("Inserisci oggetto RichText"));
 }
 
 } // namespace vx

@@ -1,6 +1,7 @@
 #include "addins/shape/shape_view.h"
 
 #include "addins/button_bitmap.h"
+#include "addins/edge_math.h"
 #include "report/addin_registry.h"
 #include "report/library_state.h"
 
@@ -8,25 +9,6 @@
 #include <limits>
 
 namespace vx {
-
-namespace {
-
-// The designer's tool button: an ellipse beside a square.
-QImage shapeButton() {
-    static const char* const rows[kButtonSide] = {
-        "................", "................", "...XXXX.........", "..X....X........",
-        ".X......X.......", ".X......X.......", ".X......X.......", "..X....X........",
-        "...XXXX.........", "........XXXXXXX.", "........X.....X.", "........X.....X.",
-        "........X.....X.", "........X.....X.", "........XXXXXXX.", "................"};
-    return ButtonBitmap(rows);
-}
-
-int32_t clamp32(int64_t v) {
-    return int32_t(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min() + 1,
-                                       std::numeric_limits<int32_t>::max()));
-}
-
-} // namespace
 
 TvxShapeView::TvxShapeView(TvxReport* report) : TvxView(report) {
     ObjectType = otAddIn;
@@ -134,8 +116,9 @@ void TVxShapeEditor::Confirm(TvxShapeView& view) const {
 void RegisterShapeAddIn() {
     RegisterAddInObject(
         TvxShapeView::StaticClassName(),
-        [](TvxReport* report) { return std::make_unique<TvxShapeView>(report); }, shapeButton(),
-        QStringLiteral("Inserisci forma geometrica"), QStringLiteral("TVxShapeEditor"));
+        [](TvxReport* report) { return std::make_unique<TvxShapeView>(report); },
+        ButtonBitmap(AddInButton::Shape), QStringLiteral("Inserisci forma geometrica"),
+        QStringLiteral("TVxShapeEditor"));
 }
 
 } // namespace vx
