@@ -2,7 +2,7 @@
 
 #include "report/view.h"
 
-#include <array>
+#include <iterator>
 #include <vector>
 
 namespace vx {
@@ -11,85 +11,74 @@ namespace {
 
 using F = StreamField;
 
-constexpr std::array kPage{
-    FieldLayout{"PaperSize", F::I32},
-    FieldLayout{"PaperWidth", F::I32},
-    FieldLayout{"PaperHeight", F::I32},
-    FieldLayout{"MarginLeft", F::I32},
-    FieldLayout{"MarginTop", F::I32},
-    FieldLayout{"MarginRight", F::I32},
-    FieldLayout{"MarginBottom", F::I32},
-    FieldLayout{"Orientation", F::U8},
-    FieldLayout{"PageHeaderOnFirst", F::Bool16},
-    FieldLayout{"PageFooterOnLast", F::Bool16},
-    FieldLayout{"CopyCrossHeader", F::Bool16},
-    FieldLayout{"PrintOnPreviousPage", F::Bool16},
-    FieldLayout{"UseMargins", F::Bool16},
-    FieldLayout{"ColumnCount", F::I32},
-    FieldLayout{"ColumnGap", F::I32},
-    FieldLayout{"ZoomX", F::I32},
-    FieldLayout{"ZoomY", F::I32},
+constexpr FieldLayout kPage[] = {
+    {"PaperSize", F::I32},
+    {"PaperWidth", F::I32},
+    {"PaperHeight", F::I32},
+    {"MarginLeft", F::I32},
+    {"MarginTop", F::I32},
+    {"MarginRight", F::I32},
+    {"MarginBottom", F::I32},
+    {"Orientation", F::U8},
+    {"PageHeaderOnFirst", F::Bool16},
+    {"PageFooterOnLast", F::Bool16},
+    {"CopyCrossHeader", F::Bool16},
+    {"PrintOnPreviousPage", F::Bool16},
+    {"UseMargins", F::Bool16},
+    {"ColumnCount", F::I32},
+    {"ColumnGap", F::I32},
+    {"ZoomX", F::I32},
+    {"ZoomY", F::I32},
 };
 
-constexpr std::array kValue{
-    FieldLayout{"Kind", F::U8},           FieldLayout{"SpecialCode", F::I32},
-    FieldLayout{"DataSetName", F::Short}, FieldLayout{"FieldName", F::Short},
-    FieldLayout{"Name", F::Short},
+constexpr FieldLayout kValue[] = {
+    {"Kind", F::U8},         {"SpecialCode", F::I32}, {"DataSetName", F::Short},
+    {"FieldName", F::Short}, {"Name", F::Short},
 };
 
-constexpr std::array kCommon{
-    FieldLayout{"Left", F::I32},       FieldLayout{"Top", F::I32},
-    FieldLayout{"Width", F::I32},      FieldLayout{"Height", F::I32},
-    FieldLayout{"Flags", F::U16},      FieldLayout{"FrameLines", F::U16},
-    FieldLayout{"FrameWidth", F::I32}, FieldLayout{"FrameColor", F::I32},
-    FieldLayout{"FrameStyle", F::U16}, FieldLayout{"FillColor", F::I32},
-    FieldLayout{"FormatCode", F::I32}, FieldLayout{"FormatText", F::Text},
-    FieldLayout{"Lines", F::Lines},    FieldLayout{"Visible", F::U8},
-    FieldLayout{"Name", F::Short},
+constexpr FieldLayout kCommon[] = {
+    {"Left", F::I32},       {"Top", F::I32},        {"Width", F::I32},      {"Height", F::I32},
+    {"Flags", F::U16},      {"FrameLines", F::U16}, {"FrameWidth", F::I32}, {"FrameColor", F::I32},
+    {"FrameStyle", F::U16}, {"FillColor", F::I32},  {"FormatCode", F::I32}, {"FormatText", F::Text},
+    {"Lines", F::Lines},    {"Visible", F::U8},     {"Name", F::Short},
 };
 
-constexpr std::array kMemo{
-    FieldLayout{"FontName", F::Text},          FieldLayout{"FontSize", F::I32},
-    FieldLayout{"FontStyle", F::U16},          FieldLayout{"FontColor", F::I32},
-    FieldLayout{"Alignment", F::I32},          FieldLayout{"HighlightStyle", F::U16},
-    FieldLayout{"HighlightFontColor", F::I32}, FieldLayout{"HighlightFillColor", F::I32},
-    FieldLayout{"HighlightOn", F::Bool16},     FieldLayout{"HighlightCondition", F::Text},
+constexpr FieldLayout kMemo[] = {
+    {"FontName", F::Text},           {"FontSize", F::I32},           {"FontStyle", F::U16},
+    {"FontColor", F::I32},           {"Alignment", F::I32},          {"HighlightStyle", F::U16},
+    {"HighlightFontColor", F::I32},  {"HighlightFillColor", F::I32}, {"HighlightOn", F::Bool16},
+    {"HighlightCondition", F::Text},
 };
 
-constexpr std::array kFrameSides{
-    FieldLayout{"RightKind", F::U8},  FieldLayout{"RightWidth", F::U8},
-    FieldLayout{"LeftKind", F::U8},   FieldLayout{"LeftWidth", F::U8},
-    FieldLayout{"BottomKind", F::U8}, FieldLayout{"BottomWidth", F::U8},
-    FieldLayout{"TopKind", F::U8},    FieldLayout{"TopWidth", F::U8},
+constexpr FieldLayout kFrameSides[] = {
+    {"RightKind", F::U8},  {"RightWidth", F::U8},  {"LeftKind", F::U8}, {"LeftWidth", F::U8},
+    {"BottomKind", F::U8}, {"BottomWidth", F::U8}, {"TopKind", F::U8},  {"TopWidth", F::U8},
 };
 
-constexpr std::array kPicture{FieldLayout{"Picture", F::Blob}};
-constexpr std::array kSubReport{FieldLayout{"SubPage", F::I32}};
+constexpr FieldLayout kPicture[] = {{"Picture", F::Blob}};
+constexpr FieldLayout kSubReport[] = {{"SubPage", F::I32}};
 
-constexpr std::array kBarcode{
-    FieldLayout{"BarChecksum", F::U8},      FieldLayout{"BarShowText", F::U8},
-    FieldLayout{"BarShowCheckText", F::U8}, FieldLayout{"Reserved", F::U8},
-    FieldLayout{"BarType", F::U8},          FieldLayout{"BarModul", F::I32},
-    FieldLayout{"BarRatio", F::F64},        FieldLayout{"Reserved1", F::I32},
-    FieldLayout{"Reserved2", F::I32},
+constexpr FieldLayout kBarcode[] = {
+    {"BarChecksum", F::U8}, {"BarShowText", F::U8}, {"BarShowCheckText", F::U8},
+    {"Reserved", F::U8},    {"BarType", F::U8},     {"BarModul", F::I32},
+    {"BarRatio", F::F64},   {"Reserved1", F::I32},  {"Reserved2", F::I32},
 };
 
-constexpr std::array kGraph{
-    FieldLayout{"XTitle", F::Short},         FieldLayout{"YTitle", F::Short},
-    FieldLayout{"FieldTitleExpr", F::Short}, FieldLayout{"GraphTitle", F::Short},
-    FieldLayout{"ShowLegend", F::U8},        FieldLayout{"ShowGraphTitle", F::U8},
-    FieldLayout{"ShowXTitle", F::U8},        FieldLayout{"ShowYTitle", F::U8},
-    FieldLayout{"GraphType", F::U8},         FieldLayout{"YFormat", F::Short},
+constexpr FieldLayout kGraph[] = {
+    {"XTitle", F::Short},     {"YTitle", F::Short},  {"FieldTitleExpr", F::Short},
+    {"GraphTitle", F::Short}, {"ShowLegend", F::U8}, {"ShowGraphTitle", F::U8},
+    {"ShowXTitle", F::U8},    {"ShowYTitle", F::U8}, {"GraphType", F::U8},
+    {"YFormat", F::Short},
 };
 
-constexpr std::array kShape{FieldLayout{"ShapeType", F::U8}, FieldLayout{"Transparent", F::U8}};
-constexpr std::array kRich{FieldLayout{"RichText", F::Blob}};
-constexpr std::array kOle{FieldLayout{"Container", F::Ole}};
+constexpr FieldLayout kShape[] = {{"ShapeType", F::U8}, {"Transparent", F::U8}};
+constexpr FieldLayout kRich[] = {{"RichText", F::Blob}};
+constexpr FieldLayout kOle[] = {{"Container", F::Ole}};
 
 // The common part followed by the class's own parts.
 template <typename... Parts> std::vector<FieldLayout> join(const Parts&... parts) {
-    std::vector<FieldLayout> all(kCommon.begin(), kCommon.end());
-    (all.insert(all.end(), parts.begin(), parts.end()), ...);
+    std::vector<FieldLayout> all(std::begin(kCommon), std::end(kCommon));
+    (all.insert(all.end(), std::begin(parts), std::end(parts)), ...);
     return all;
 }
 
