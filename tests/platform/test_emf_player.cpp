@@ -2,8 +2,8 @@
 
 #include "platform/emf/emf_constants.h"
 #include "tests/support/emf_test_builder.h"
+#include "tests/support/fake_canvas.h"
 #include "tests/support/paths.h"
-#include "tests/support/recording_canvas_fake.h"
 
 #include <QFile>
 #include <QStringList>
@@ -21,14 +21,14 @@ static void PrintTo(const QStringList& l, std::ostream* os) {
 using namespace vx;
 using namespace vx::emf;
 using vx::test::EmfTestBuilder;
-using vx::test::RecordingCanvasFake;
+using vx::test::FakeCanvas;
 
 namespace {
 
 constexpr int64_t kStock = 0x80000000;
 
-QStringList playCalls(const EmfTestBuilder& b, RecordingCanvasFake* out = nullptr) {
-    RecordingCanvasFake canvas;
+QStringList playCalls(const EmfTestBuilder& b, FakeCanvas* out = nullptr) {
+    FakeCanvas canvas;
     EmfPlayer player(EmfPicture::parse(b.build()));
     player.play(canvas, QRectF(0, 0, 794, 1123));
     if (out)
@@ -38,7 +38,7 @@ QStringList playCalls(const EmfTestBuilder& b, RecordingCanvasFake* out = nullpt
 
 // The logical-to-device mapping after the records of `b`.
 QTransform mappingAfter(const EmfTestBuilder& b) {
-    RecordingCanvasFake canvas;
+    FakeCanvas canvas;
     EmfPlayer player(EmfPicture::parse(b.build()));
     QTransform t;
     player.play(canvas, QRectF(0, 0, 794, 1123), [&](EmfPlayer& p, const EmfRecord& r, int) {
@@ -115,7 +115,7 @@ TEST(EmfPlayer, ObjectTableSelectsDeletesAndReusesHandles) {
         .rec(EMR_CREATEPEN, {0, 0, 1, 0, 0}) // handle 0 is reserved: ignored
         .raw(EMR_EXTCREATEFONTINDIRECTW, vx::test::createFont(3, QStringLiteral("Arial"), -16, 700))
         .rec(EMR_SELECTOBJECT, {3});
-    RecordingCanvasFake canvas;
+    FakeCanvas canvas;
     EmfPlayer player(EmfPicture::parse(b.build()));
     PenSpec pen;
     BrushSpec brush;
@@ -217,7 +217,7 @@ TEST(EmfPlayer, FrameIsMappedOntoTheDestinationAtAnyReferenceResolution) {
         b.devicePxY = 297 * dpi * 10 / 254;
         b.deviceMmY = 297;
         b.rec(EMR_RECTANGLE, {0, 0, 10, 10});
-        RecordingCanvasFake canvas;
+        FakeCanvas canvas;
         EmfPlayer player(EmfPicture::parse(b.build()));
         QTransform t;
         // The frame (210 mm) onto a 397-unit-wide rectangle at (100, 50).
@@ -244,7 +244,7 @@ TEST(EmfPlayer, SaveAndRestoreDcRestoreStateAndClip) {
         .rec(EMR_RESTOREDC, {1})  // back to the first saved state
         .rec(EMR_RESTOREDC, {-1}) // nothing left: ignored
         .rec(EMR_RECTANGLE, {0, 0, 5, 5});
-    RecordingCanvasFake canvas;
+    FakeCanvas canvas;
     EmfPlayer player(EmfPicture::parse(b.build()));
     bool clipped = false;
     player.play(canvas, QRectF(0, 0, 794, 1123), [&](EmfPlayer& p, const EmfRecord& r, int i) {
@@ -273,7 +273,7 @@ TEST(EmfPlayer, ClipRegionsAndClipPaths) {
         .rec(EMR_RECTANGLE, {5, 5, 15, 15})
         .rec(EMR_ENDPATH, {})
         .rec(EMR_SELECTCLIPPATH, {5});
-    RecordingCanvasFake canvas;
+    FakeCanvas canvas;
     EmfPlayer player(EmfPicture::parse(b.build()));
     std::vector<QRectF> clips;
     player.play(canvas, QRectF(0, 0, 794, 1123), [&](EmfPlayer& p, const EmfRecord& r, int) {
@@ -313,7 +313,7 @@ TEST(EmfPlayer, TextRecordsWithAndWithoutAdvances) {
         .raw(EMR_EXTTEXTOUTW, vx::test::extTextOutW(QStringLiteral("è"), QPoint(1, 2)))
         .raw(EMR_EXTTEXTOUTW, vx::test::extTextOutW(QString(), QPoint(1, 2), {},
                                                     TextOutOption::Opaque, QRect(0, 0, 5, 5)));
-    RecordingCanvasFake canvas;
+    FakeCanvas canvas;
     const QStringList calls = playCalls(b, &canvas);
     EXPECT_EQ(calls, (QStringList{
                          "text 10,20 \"Totale\" opt=0 clip=0,0,0,0 font=Arial/-13",
@@ -348,7 +348,7 @@ TEST(EmfPlayer, BitmapRecordsAndPatternBlits) {
         .rec(EMR_BITBLT, {0, 0, 9,          9, 5, 6, 7, 8, 0x00F00021, 0, 0, 0x3F800000,
                           0, 0, 0x3F800000, 0, 0, 0, 0, 0, 0,          0, 0})
         .raw(EMR_STRETCHDIBITS, stretch);
-    RecordingCanvasFake canvas;
+    FakeCanvas canvas;
     EXPECT_EQ(playCalls(b, &canvas),
               (QStringList{"fillRect 5,6,12,14 #00ffff", "image 10,0,50,20 2x1"}));
     EXPECT_EQ(canvas.lastImage.pixel(0, 0), qRgb(0, 0, 255));
@@ -359,7 +359,7 @@ TEST(EmfPlayer, CallbackSkipsReplacesAndStops) {
     b.rec(EMR_RECTANGLE, {0, 0, 1, 1})
         .rec(EMR_ELLIPSE, {0, 0, 2, 2})
         .rec(EMR_RECTANGLE, {0, 0, 3, 3});
-    RecordingCanvasFake canvas;
+    FakeCanvas canvas;
     EmfPlayer player(EmfPicture::parse(b.build()));
     std::vector<int> seen;
     player.play(canvas, QRectF(0, 0, 794, 1123), [&](EmfPlayer& p, const EmfRecord& r, int i) {
@@ -408,7 +408,7 @@ TEST(EmfPlayer, ExtremeValuesAreBoundedNotOverflowed) {
              vx::test::createFont(1, QStringLiteral("Arial"), INT32_MIN))
         .rec(EMR_SELECTOBJECT, {1})
         .raw(EMR_EXTTEXTOUTW, vx::test::extTextOutW(QStringLiteral("enorme"), QPoint(1, 1)));
-    RecordingCanvasFake canvas;
+    FakeCanvas canvas;
     const QStringList calls = playCalls(b, &canvas);
     EXPECT_TRUE(calls.contains("rectangle -536870912,-536870912,536870912,536870912"))
         << calls.join(QChar('\n')).toStdString();
@@ -448,21 +448,12 @@ TEST(EmfPlayer, DISABLED_WriteFuzzSeeds) {
         seeds.push_back({"hand-mapping-clip-path.emf", b});
     }
     {
-        QByteArray dib = vx::test::dibHeader(2, 2, 8, 1, 2);
-        dib += QByteArray::fromHex("0000ff0000ff0000");
-        const int offBits = 8 + 72 + int(dib.size());
-        dib += QByteArray::fromHex("0200000202010001");
-        QByteArray p;
-        ByteWriter w(&p);
-        for (int v : {0, 0, 9, 9, 0, 0, 0, 0, 2, 2})
-            w.i32(v);
-        for (uint32_t v : {80u, 48u, uint32_t(offBits), 8u, 0u, 0x00CC0020u})
-            w.u32(v);
-        w.i32(10);
-        w.i32(10);
-        p += dib;
+        const QByteArray header =
+            vx::test::dibHeader(2, 2, 8, 1, 2) + QByteArray::fromHex("0000ff0000ff0000");
         EmfTestBuilder b;
-        b.raw(EMR_STRETCHDIBITS, p);
+        b.raw(EMR_STRETCHDIBITS,
+              vx::test::stretchDibits(header, QByteArray::fromHex("0200000202010001"), QSize(2, 2),
+                                      QSize(10, 10)));
         seeds.push_back({"hand-rle-bitmap.emf", b});
     }
     const QString dir = vx::test::sourceDir() + QStringLiteral("/fuzz/corpus/emf/");

@@ -74,21 +74,11 @@ TEST(EmfPlayerPixels, FilledShapesScaleWithTheDestinationAndRespectTheClip) {
 
 TEST(EmfPlayerPixels, StretchDibitsDrawsTheBitmapUpright) {
     // 2 x 2 DIB, bottom-up: bottom row blue, white; top row red, green.
-    QByteArray dib = vx::test::dibHeader(2, 2, 24);
-    const int offBits = 8 + 72 + int(dib.size());
-    dib += QByteArray::fromHex("ff0000ffffff0000"
-                               "0000ff00ff000000");
-    QByteArray p;
-    ByteWriter w(&p);
-    for (int v : {0, 0, 99, 99, 0, 0, 0, 0, 2, 2})
-        w.i32(v);
-    for (uint32_t v : {80u, 40u, uint32_t(offBits), 16u, 0u, 0x00CC0020u})
-        w.u32(v);
-    w.i32(100);
-    w.i32(100);
-    p += dib;
+    const QByteArray bits = QByteArray::fromHex("ff0000ffffff0000"
+                                                "0000ff00ff000000");
     EmfTestBuilder b = smallPicture();
-    b.raw(EMR_STRETCHDIBITS, p);
+    b.raw(EMR_STRETCHDIBITS, vx::test::stretchDibits(vx::test::dibHeader(2, 2, 24), bits,
+                                                     QSize(2, 2), QSize(100, 100)));
     const QImage img = render(b.build(), QSize(100, 100));
     EXPECT_TRUE(near(img.pixel(25, 25), qRgb(255, 0, 0)));
     EXPECT_TRUE(near(img.pixel(75, 25), qRgb(0, 255, 0)));

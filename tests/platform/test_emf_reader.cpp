@@ -29,11 +29,7 @@ QString parseError(const QByteArray& bytes) {
 }
 
 QByteArray words(std::initializer_list<int64_t> ws) {
-    QByteArray p;
-    ByteWriter w(&p);
-    for (auto v : ws)
-        w.u32(uint32_t(v));
-    return p;
+    return vx::test::packWords<uint32_t>(ws);
 }
 
 } // namespace

@@ -5,8 +5,10 @@
 
 #include "platform/byte_writer.h"
 #include "platform/emf/emf_constants.h"
+#include "tests/support/record_words.h"
 
 #include <QByteArray>
+#include <QSize>
 #include <QString>
 
 #include <initializer_list>
@@ -23,11 +25,7 @@ public:
 
     // Appends a record: type, then the payload words (each 32 bits).
     EmfTestBuilder& rec(uint32_t type, std::initializer_list<int64_t> words) {
-        QByteArray p;
-        ByteWriter w(&p);
-        for (int64_t v : words)
-            w.u32(uint32_t(v));
-        return raw(type, p);
+        return raw(type, packWords<uint32_t>(words));
     }
     // Appends a record with a prepared payload (padded to 4 bytes).
     EmfTestBuilder& raw(uint32_t type, QByteArray payload) {
@@ -161,6 +159,26 @@ inline QByteArray dibHeader(int width, int height, int bits, uint32_t compressio
     w.u32(colors);
     w.u32(0);
     return p;
+}
+
+// Payload of a STRETCHDIBITS record that draws the whole of a `source`-sized
+// DIB (its header with any colour table, then its bits) at (0, 0) in `dest`
+// pixels, with SRCCOPY.
+inline QByteArray stretchDibits(const QByteArray& header, const QByteArray& bits, QSize source,
+                                QSize dest) {
+    constexpr int kFixedSize = 8 + 72; // type, size and the fixed fields
+    QByteArray p;
+    ByteWriter w(&p);
+    for (int v : {0, 0, dest.width() - 1, dest.height() - 1, 0, 0, 0, 0, source.width(),
+                  source.height()}) // bounds, dest x y, source x y cx cy
+        w.i32(v);
+    for (int v : {kFixedSize, int(header.size()), kFixedSize + int(header.size()), int(bits.size()),
+                  0}) // DIB, usage
+        w.u32(uint32_t(v));
+    w.u32(0x00CC0020u); // SRCCOPY
+    w.i32(dest.width());
+    w.i32(dest.height());
+    return p + header + bits;
 }
 
 } // namespace vx::test

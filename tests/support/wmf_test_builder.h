@@ -4,6 +4,7 @@
 // optional placeable header, the metafile header, records of 16-bit words.
 
 #include "platform/byte_writer.h"
+#include "tests/support/record_words.h"
 
 #include <QByteArray>
 
@@ -27,11 +28,7 @@ public:
     }
     // A record of 16-bit parameters, in the order they are stored.
     WmfTestBuilder& rec(uint16_t function, std::initializer_list<int> words) {
-        QByteArray p;
-        ByteWriter w(&p);
-        for (int v : words)
-            w.u16(uint16_t(v));
-        return raw(function, p);
+        return raw(function, packWords<uint16_t>(words));
     }
     // A record with prepared parameter bytes (padded to whole words).
     WmfTestBuilder& raw(uint16_t function, QByteArray params) {
