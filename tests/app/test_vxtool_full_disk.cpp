@@ -4,7 +4,7 @@
 
 #include "report/memo_view.h"
 #include "report/report.h"
-#include "tests/report/report_fixture.h"
+#include "tests/app/vxtool_fixture.h"
 #include "tests/support/full_disk.h"
 #include "tests/support/paths.h"
 #include "tests/support/vxtool_run.h"
@@ -26,9 +26,7 @@ TEST_F(VxtoolFullDisk, EverySaveKeepsThePreviousFileAndExitsWithTheMessage) {
     FullDisk disk;
     if (!disk.mounted())
         GTEST_SKIP() << disk.skipReason().toStdString();
-    static QTemporaryDir runtime;
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    ensureRuntimeDir();
 
     // A small template: its bytes fit the write buffer, which is where a
     // full disk used to go unnoticed.

@@ -9,8 +9,7 @@
 #include "report/memo_view.h"
 #include "report/report.h"
 #include "report/subreport_view.h"
-#include "tests/report/report_fixture.h"
-#include "tests/support/vxtool_run.h"
+#include "tests/app/vxtool_fixture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -20,21 +19,8 @@
 namespace vx::test {
 namespace {
 
-std::string s(const QString& text) {
-    return text.toStdString();
-}
-
-class VxtoolPrepare : public ReportTest {
+class VxtoolPrepare : public VxtoolTest {
 protected:
-    void SetUp() override {
-        ReportTest::SetUp();
-        ASSERT_TRUE(dir.isValid());
-        static QTemporaryDir runtime;
-        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-            qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    }
-    QString path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
-
     // A table righe (id, nome, importo) of `rows` rows.
     QString makeDatabase(int rows) {
         const QString file = path("dati.sqlite");
@@ -105,8 +91,6 @@ protected:
         EXPECT_EQ(r.exitCode, 0) << s(r.err);
         return r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
-
-    QTemporaryDir dir;
 };
 
 TEST_F(VxtoolPrepare, PreparesTheListAndWritesItsPdf) {

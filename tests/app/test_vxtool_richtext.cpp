@@ -6,9 +6,8 @@
 #include "report/page.h"
 #include "report/pages.h"
 #include "report/report.h"
-#include "tests/report/report_fixture.h"
+#include "tests/app/vxtool_fixture.h"
 #include "tests/support/compound_file.h"
-#include "tests/support/vxtool_run.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -21,18 +20,13 @@ QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-class VxtoolRichText : public ReportTest {
+class VxtoolRichText : public VxtoolTest {
 protected:
     void SetUp() override {
-        ReportTest::SetUp();
+        VxtoolTest::SetUp();
         RegisterOleAddIn();
         RegisterRichTextAddIn();
-        ASSERT_TRUE(dir.isValid());
-        static QTemporaryDir runtime; // keeps Qt's runtime-folder notice off stderr
-        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-            qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     }
-    QTemporaryDir dir;
 };
 
 TEST_F(VxtoolRichText, TemplateWithRichTextAndOleIsCopiedByteForByte) {

@@ -9,9 +9,8 @@
 #include "report/memo_view.h"
 #include "report/report.h"
 #include "report/values.h"
-#include "tests/report/report_fixture.h"
+#include "tests/app/vxtool_fixture.h"
 #include "tests/report/template_builder.h"
-#include "tests/support/vxtool_run.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -40,24 +39,8 @@ void writeAll(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
-// Text compared as std::string, so that failures print readably.
-std::string s(const QString& text) {
-    return text.toStdString();
-}
-
-class VxtoolTemplate : public ReportTest {
+class VxtoolTemplate : public VxtoolTest {
 protected:
-    void SetUp() override {
-        ReportTest::SetUp();
-        ASSERT_TRUE(dir.isValid());
-        // Without a runtime folder Qt writes a notice on stderr, which is
-        // where the commands' own messages go.
-        static QTemporaryDir runtime;
-        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-            qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    }
-    QString path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
-
     // A table clienti (id, nome, saldo) in an SQLite file.
     QString makeDatabase() {
         const QString file = path("dati.sqlite");
@@ -121,8 +104,6 @@ protected:
         report.ClearDataSets();
         return file;
     }
-
-    QTemporaryDir dir;
 };
 
 // A version-21 stream (no version byte, old string lists, bounds in the old
