@@ -142,6 +142,12 @@ protected:
         (onPage ? *onPage : page()).Add(std::move(view));
         return raw;
     }
+    // A band of `type` at `top`, 20 high, holding one text object of the
+    // band's height less two; `data` is its dataset or group condition.
+    void bandWithText(int type, int top, const QString& text, const QString& data = QString()) {
+        addBand(type, top, 20, data);
+        addText(10, top, 200, 18, text);
+    }
 
     // Prepares without a progress window; false when ErrorRaised.
     bool prepare() {

@@ -34,23 +34,23 @@ protected:
     // (outer) and city (inner), each with a footer holding a total.
     void groupedReport() {
         makeSales();
-        addBand(btGroupHeader, 100, 20, QStringLiteral("[Dati.vendite.regione]"));
-        addText(10, 100, 200, 18, QStringLiteral("R [Dati.vendite.regione]"));
-        addBand(btGroupHeader, 200, 20, QStringLiteral("[Dati.vendite.citta]"));
-        addText(10, 200, 200, 18, QStringLiteral("C [Dati.vendite.citta]"));
-        addBand(btMasterData, 300, 20, QStringLiteral("vxVendite"));
-        addText(10, 300, 200, 18, QStringLiteral("[Dati.vendite.citta] [Dati.vendite.importo]"));
-        addBand(btGroupFooter, 400, 20);
-        addText(10, 400, 200, 18, QStringLiteral("TC [Dati.vendite.citta] [SUM([importo])]"));
-        addBand(btGroupFooter, 500, 20);
-        addText(10, 500, 200, 18, QStringLiteral("TR [Dati.vendite.regione] [SUM([importo])]"));
+        bandWithText(btGroupHeader, 100, QStringLiteral("R [Dati.vendite.regione]"),
+                     QStringLiteral("[Dati.vendite.regione]"));
+        bandWithText(btGroupHeader, 200, QStringLiteral("C [Dati.vendite.citta]"),
+                     QStringLiteral("[Dati.vendite.citta]"));
+        bandWithText(btMasterData, 300,
+                     QStringLiteral("[Dati.vendite.citta] [Dati.vendite.importo]"),
+                     QStringLiteral("vxVendite"));
+        bandWithText(btGroupFooter, 400,
+                     QStringLiteral("TC [Dati.vendite.citta] [SUM([importo])]"));
+        bandWithText(btGroupFooter, 500,
+                     QStringLiteral("TR [Dati.vendite.regione] [SUM([importo])]"));
     }
 };
 
 TEST_F(DataLevels, NestedGroupsPrintHeadersFootersAndTotals) {
     groupedReport();
-    addBand(btReportSummary, 600, 20);
-    addText(10, 600, 200, 18, QStringLiteral("Totale [SUM([importo])] [COUNT()]"));
+    bandWithText(btReportSummary, 600, QStringLiteral("Totale [SUM([importo])] [COUNT()]"));
     ASSERT_TRUE(prepare()) << ErrorText.toStdString();
     const QStringList expected{"R Nord",       "C Milano",   "Milano 10",  "Milano 20",
                                "TC Milano 30", "C Torino",   "Torino 5",   "TC Torino 5",
@@ -62,20 +62,19 @@ TEST_F(DataLevels, NestedGroupsPrintHeadersFootersAndTotals) {
 
 TEST_F(DataLevels, LineNumbersRestartPerGroupButNotThrough) {
     makeSales();
-    addBand(btGroupHeader, 100, 20, QStringLiteral("[Dati.vendite.regione]"));
-    addText(10, 100, 200, 18, QStringLiteral("R [Dati.vendite.regione]"));
-    addBand(btMasterData, 300, 20, QStringLiteral("vxVendite"));
-    addText(10, 300, 200, 18, QStringLiteral("[LINE#]/[LINETHROUGH#]"));
+    bandWithText(btGroupHeader, 100, QStringLiteral("R [Dati.vendite.regione]"),
+                 QStringLiteral("[Dati.vendite.regione]"));
+    bandWithText(btMasterData, 300, QStringLiteral("[LINE#]/[LINETHROUGH#]"),
+                 QStringLiteral("vxVendite"));
     ASSERT_TRUE(prepare());
     EXPECT_EQ(texts(0), (QStringList{"R Nord", "1/1", "2/2", "3/3", "R Sud", "1/4", "2/5", "3/6"}));
 }
 
 TEST_F(DataLevels, FooterAfterTheLastRecordSeesTheLastRecord) {
     makeSales();
-    addBand(btMasterData, 300, 20, QStringLiteral("vxVendite"));
-    addText(10, 300, 200, 18, QStringLiteral("[Dati.vendite.id]"));
-    addBand(btMasterFooter, 400, 20);
-    addText(10, 400, 200, 18, QStringLiteral("ultimo [Dati.vendite.citta] [importo]"));
+    bandWithText(btMasterData, 300, QStringLiteral("[Dati.vendite.id]"),
+                 QStringLiteral("vxVendite"));
+    bandWithText(btMasterFooter, 400, QStringLiteral("ultimo [Dati.vendite.citta] [importo]"));
     ASSERT_TRUE(prepare());
     EXPECT_EQ(texts(0).last(), QStringLiteral("ultimo Napoli 1"));
 }
@@ -86,10 +85,9 @@ TEST_F(DataLevels, FilteredFooterSeesTheLastRecordThatPasses) {
     auto* ds = static_cast<TvxDBDataSet*>(report->DataSets.Find(QStringLiteral("vxVendite")));
     ds->Filter = QStringLiteral("[Dati.vendite.regione] = 'Nord'");
     ds->Filtered = true;
-    addBand(btMasterData, 300, 20, QStringLiteral("vxVendite"));
-    addText(10, 300, 200, 18, QStringLiteral("[Dati.vendite.id]"));
-    addBand(btMasterFooter, 400, 20);
-    addText(10, 400, 200, 18, QStringLiteral("ultimo [Dati.vendite.id]"));
+    bandWithText(btMasterData, 300, QStringLiteral("[Dati.vendite.id]"),
+                 QStringLiteral("vxVendite"));
+    bandWithText(btMasterFooter, 400, QStringLiteral("ultimo [Dati.vendite.id]"));
     ASSERT_TRUE(prepare());
     EXPECT_EQ(texts(0), (QStringList{"1", "2", "3", "ultimo 3"}));
 }
@@ -134,16 +132,14 @@ TEST_F(DataLevels, AggregatesOfEachKind) {
 
 TEST_F(DataLevels, GrandTotalInTheSummarySurvivesGroupChanges) {
     groupedReport();
-    addBand(btReportSummary, 600, 20);
-    addText(10, 600, 200, 18, QStringLiteral("G [MIN([importo])] [MAX([importo])]"));
+    bandWithText(btReportSummary, 600, QStringLiteral("G [MIN([importo])] [MAX([importo])]"));
     ASSERT_TRUE(prepare());
     EXPECT_EQ(texts(0).last(), QStringLiteral("G 1 20"));
 }
 
 TEST_F(DataLevels, AggregateInABandThatCannotCarryOneIsAnError) {
     makeSales();
-    addBand(btReportTitle, 50, 20);
-    addText(10, 50, 200, 18, QStringLiteral("[COUNT()]"));
+    bandWithText(btReportTitle, 50, QStringLiteral("[COUNT()]"));
     addBand(btMasterData, 300, 20, QStringLiteral("vxVendite"));
     EXPECT_FALSE(prepare());
     EXPECT_TRUE(ErrorText.contains(QStringLiteral(
@@ -174,16 +170,13 @@ protected:
         addDataSet(QStringLiteral("vxOrdini"), QStringLiteral("ordini"), orderFilter);
         addDataSet(QStringLiteral("vxRighe"), QStringLiteral("righe"),
                    QStringLiteral("ordine = Dati.ordini.num"));
-        addBand(btMasterData, 100, 20, QStringLiteral("vxClienti"));
-        addText(10, 100, 200, 18, QStringLiteral("[Dati.clienti.nome]"));
-        addBand(btDetailHeader, 150, 20);
-        addText(10, 150, 200, 18, QStringLiteral("ordini:"));
-        addBand(btDetailData, 200, 20, QStringLiteral("vxOrdini"));
-        addText(10, 200, 200, 18, QStringLiteral("ordine [Dati.ordini.num]"));
-        addBand(btSubDetailData, 300, 20, QStringLiteral("vxRighe"));
-        addText(10, 300, 200, 18, QStringLiteral("art [art]"));
-        addBand(btDetailFooter, 400, 20);
-        addText(10, 400, 200, 18, QStringLiteral("n. [COUNT()]"));
+        bandWithText(btMasterData, 100, QStringLiteral("[Dati.clienti.nome]"),
+                     QStringLiteral("vxClienti"));
+        bandWithText(btDetailHeader, 150, QStringLiteral("ordini:"));
+        bandWithText(btDetailData, 200, QStringLiteral("ordine [Dati.ordini.num]"),
+                     QStringLiteral("vxOrdini"));
+        bandWithText(btSubDetailData, 300, QStringLiteral("art [art]"), QStringLiteral("vxRighe"));
+        bandWithText(btDetailFooter, 400, QStringLiteral("n. [COUNT()]"));
     }
 };
 
@@ -255,12 +248,10 @@ TEST_F(MasterDetail, DetailReadsOnlyTheRowsOfItsKey) {
         addDataSet(QStringLiteral("vxClienti"), QStringLiteral("clienti"));
         addDataSet(QStringLiteral("vxOrdini"), QStringLiteral("ordini"),
                    QString::fromUtf8(c.filter));
-        addBand(btMasterData, 100, 20, QStringLiteral("vxClienti"));
-        addText(10, 100, 200, 18, QStringLiteral("cliente"));
+        bandWithText(btMasterData, 100, QStringLiteral("cliente"), QStringLiteral("vxClienti"));
         addBand(btDetailData, 200, 10, QStringLiteral("vxOrdini"));
         addText(10, 200, 200, 8, QStringLiteral("o"));
-        addBand(btDetailFooter, 300, 20);
-        addText(10, 300, 200, 18, QStringLiteral("[Dati.clienti.n]: [COUNT()]"));
+        bandWithText(btDetailFooter, 300, QStringLiteral("[Dati.clienti.n]: [COUNT()]"));
         int evaluations = 0;
         SetFilterEvaluator([&evaluations](const QString& expression) {
             ++evaluations;
