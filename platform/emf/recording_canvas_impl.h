@@ -44,6 +44,11 @@ inline std::optional<uint32_t> stockFor(const BrushSpec& brush) {
     return std::nullopt;
 }
 
+// Fonts have no stock object a page would use.
+inline std::optional<uint32_t> stockFor(const FontSpec&) {
+    return std::nullopt;
+}
+
 } // namespace recording
 
 // The part of the device-context state that SaveDC/RestoreDC keep.
@@ -159,50 +164,36 @@ struct RecordingCanvas::Impl {
 
     void select(uint32_t h) { w.simpleRecord(EMR_SELECTOBJECT, {h}); }
 
+    // Selects an object of `want`'s kind: the one selected already when it is
+    // the same, else the stock object that matches, else a new one; the
+    // object it replaces is released.
+    template <class Spec>
+    void ensureObject(uint32_t State::*handle, Spec State::*selected, const Spec& want,
+                      void (Impl::*write)(uint32_t, const Spec&)) {
+        if (s.*handle != 0 && s.*selected == want)
+            return;
+        const uint32_t old = s.*handle;
+        uint32_t h;
+        if (auto stock = recording::stockFor(want)) {
+            h = *stock;
+        } else {
+            h = w.allocateHandle();
+            (this->*write)(h, want);
+        }
+        select(h);
+        s.*handle = h;
+        s.*selected = want;
+        release(old);
+    }
+
     void ensurePen(const PenSpec& want) {
-        if (s.penSelected == want && s.penHandle != 0)
-            return;
-        const uint32_t old = s.penHandle;
-        uint32_t h;
-        if (auto stock = recording::stockFor(want)) {
-            h = *stock;
-        } else {
-            h = w.allocateHandle();
-            writePen(h, want);
-        }
-        select(h);
-        s.penHandle = h;
-        s.penSelected = want;
-        release(old);
+        ensureObject(&State::penHandle, &State::penSelected, want, &Impl::writePen);
     }
-
     void ensureBrush(const BrushSpec& want) {
-        if (s.brushSelected == want && s.brushHandle != 0)
-            return;
-        const uint32_t old = s.brushHandle;
-        uint32_t h;
-        if (auto stock = recording::stockFor(want)) {
-            h = *stock;
-        } else {
-            h = w.allocateHandle();
-            writeBrush(h, want);
-        }
-        select(h);
-        s.brushHandle = h;
-        s.brushSelected = want;
-        release(old);
+        ensureObject(&State::brushHandle, &State::brushSelected, want, &Impl::writeBrush);
     }
-
     void ensureFont(const FontSpec& want) {
-        if (s.fontHandle != 0 && s.fontSelected == want)
-            return;
-        const uint32_t old = s.fontHandle;
-        const uint32_t h = w.allocateHandle();
-        writeFont(h, want);
-        select(h);
-        s.fontHandle = h;
-        s.fontSelected = want;
-        release(old);
+        ensureObject(&State::fontHandle, &State::fontSelected, want, &Impl::writeFont);
     }
 
     // Device bounds of a logical rectangle (inclusive pixels), widened by
