@@ -89,6 +89,7 @@ public:
     QPainter& painter() { return painter_; }
 
 private:
+    static QColor qcolor(Color c);
     // The device-context state that SaveDC/RestoreDC keep. The clip is held
     // in base space (device space of the base transform) as a path so that it
     // survives later changes of the world transform, as GDI's does.
