@@ -84,6 +84,7 @@ struct RecordingCanvas::Impl {
     std::vector<uint32_t> pendingDelete; // replaced objects still held by saved states
     bool finished = false;
     QByteArray result;
+    std::vector<int> textAdvances; // the advances of the text being written
 
     bool referenced(uint32_t h) const {
         auto uses = [h](const State& st) {
