@@ -19,6 +19,8 @@ bash scripts/check.sh format layers
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$jobs"
 ctest --preset release -j "$jobs"
+# clang-tidy on the product files the latest commits changed (scripts/check.sh).
+bash scripts/check.sh tidy
 
 # The expression, formatting and function tests (and the report's resolver,
 # which calls the functions) again under each real system locale setup.sh

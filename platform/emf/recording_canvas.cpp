@@ -186,7 +186,7 @@ struct RecordingCanvas::Impl {
         if (s.penSelected == want && s.penHandle != 0)
             return;
         const uint32_t old = s.penHandle;
-        uint32_t h;
+        uint32_t h = 0;
         if (auto stock = stockFor(want)) {
             h = *stock;
         } else {
@@ -203,7 +203,7 @@ struct RecordingCanvas::Impl {
         if (s.brushSelected == want && s.brushHandle != 0)
             return;
         const uint32_t old = s.brushHandle;
-        uint32_t h;
+        uint32_t h = 0;
         if (auto stock = stockFor(want)) {
             h = *stock;
         } else {
