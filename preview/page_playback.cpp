@@ -392,8 +392,9 @@ private:
                                   baseWorld_);
         const double originX = tr->reference.x() * req_.sx;
         const SpacedAdvances spacing =
-            spaceAdvances(tr->dx, tr->bounds.right - tr->bounds.left + 1,
-                          tr->bounds.bottom - tr->bounds.top + 1, angle_, req_.sx, originX);
+            spaceAdvances(tr->dx, emf::clampCoord(int64_t(tr->bounds.right) - tr->bounds.left + 1),
+                          emf::clampCoord(int64_t(tr->bounds.bottom) - tr->bounds.top + 1), angle_,
+                          req_.sx, originX);
         QRect rect;
         if (tr->hasRect)
             rect = rectFromEdges(

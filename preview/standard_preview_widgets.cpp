@@ -162,7 +162,7 @@ void TStandardPreview::buildToolBar() {
 }
 
 void TStandardPreview::buildScrollArea() {
-    auto plain = [this](QWidget* parent, const char* name) {
+    auto plain = [](QWidget* parent, const char* name) {
         auto* w = new QWidget(parent);
         w->setObjectName(QLatin1String(name));
         return w;

@@ -4,6 +4,9 @@
 # a run with the same seed repeats the same inputs, so a failure can be
 # reproduced; CI keeps the fixed default.
 # Usage: scripts/fuzz.sh [SECONDS] [SEED] [TARGET...]   (targets: emf, expr, ...)
+#   SECONDS "ci" runs each target for the fixed number of executions listed in
+#   fuzz/ci_runs.txt instead of for a time: the same inputs on every machine,
+#   however fast, so a run that passes here passes in CI (the test command).
 #   VX_FUZZ_JOBS=N runs N targets at a time (default 1); a long campaign on two
 #   cores: VX_FUZZ_JOBS=2 scripts/fuzz.sh 1800 4242
 # VX_DETECT_LEAKS=1 adds LeakSanitizer (tests/lsan.supp names the only
@@ -36,11 +39,20 @@ run_target() {
   work=$(mktemp -d)
   [ -d "$seeds" ] && cp -r "$seeds"/. "$work"/ 2>/dev/null || true
   mkdir -p "$work.found"
-  echo "fuzzing $target for ${seconds}s with seed $seed"
-  if ASAN_OPTIONS=detect_leaks=${VX_DETECT_LEAKS:-0} \
+  local limit="-max_total_time=$seconds" what="${seconds}s"
+  if [ "$seconds" = ci ]; then
+    local runs
+    runs=$(awk -v t="$target" '$1 == t { print $2 }' fuzz/ci_runs.txt)
+    limit="-runs=${runs:?no count for $target in fuzz/ci_runs.txt}"
+    what="$runs executions"
+  fi
+  echo "fuzzing $target for $what with seed $seed"
+  # A fixed hash seed keeps Qt's hash tables (and so the paths taken) the same
+  # from run to run.
+  if QT_HASH_SEED=0 ASAN_OPTIONS=detect_leaks=${VX_DETECT_LEAKS:-0} \
     LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
     QT_QPA_PLATFORM=offscreen \
-    build/fuzz/fuzz/fuzz_"$target" -seed="$seed" -max_total_time="$seconds" -rss_limit_mb=4096 \
+    build/fuzz/fuzz/fuzz_"$target" -seed="$seed" "$limit" -rss_limit_mb=4096 \
     -max_len=1048576 -artifact_prefix="$work.found/" "$work" >"$logs/$target.log" 2>&1; then
     echo "$target: $(tail -1 "$logs/$target.log")"
     rm -rf "$work" "$work.found"

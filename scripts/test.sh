@@ -45,7 +45,7 @@ if [ "${1:-}" != "--quick" ]; then
     ctest --preset asan -j "$jobs"
   # Each fuzz target for a short while, with its seed corpus.
   if [ -n "$(ls fuzz/fuzz_*.cpp 2>/dev/null)" ]; then
-    bash scripts/fuzz.sh 30
+    bash scripts/fuzz.sh ci
   fi
 fi
 echo "all tests passed"

@@ -3,6 +3,7 @@
 #include "platform/emf/dib.h"
 #include "platform/emf/emf_player.h"
 #include "platform/emf/emf_reader.h"
+#include "platform/emf/emf_records.h"
 #include "platform/errors.h"
 
 #include <cmath>
@@ -13,8 +14,10 @@ namespace {
 
 constexpr Color kPlaceholderGrey = rgb(128, 128, 128);
 
-int himetricToPixels(int32_t v, int ppi) {
-    return int(std::nearbyint(double(v) * ppi / 2540.0));
+// A length in 0.01 mm as pixels; the span of two stored edges is taken in
+// 64 bits (hostile edges far apart) and the result kept to coordinates.
+int himetricToPixels(int64_t v, int ppi) {
+    return emf::clampCoord(std::llround(double(v) * ppi / 2540.0));
 }
 
 QImage dibImage(const QByteArray& data) {
@@ -47,8 +50,8 @@ QSize naturalSize(const Presentation& p, int ppi) {
     if (p.format == PictureFormat::Emf) {
         if (const auto emf = emfPicture(p.data)) {
             const emf::RectL& f = emf->header().frame;
-            return QSize(himetricToPixels(f.right - f.left, ppi),
-                         himetricToPixels(f.bottom - f.top, ppi));
+            return QSize(himetricToPixels(int64_t(f.right) - f.left, ppi),
+                         himetricToPixels(int64_t(f.bottom) - f.top, ppi));
         }
     } else if (p.format == PictureFormat::Dib) {
         if (const auto info = emf::readDibInfo(p.data.constData(), size_t(p.data.size())))
