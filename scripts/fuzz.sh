@@ -9,8 +9,8 @@
 #   however fast, so a run that passes here passes in CI (the test command).
 #   VX_FUZZ_JOBS=N runs N targets at a time (default 1); a long campaign on two
 #   cores: VX_FUZZ_JOBS=2 scripts/fuzz.sh 1800 4242
-# VX_DETECT_LEAKS=1 adds LeakSanitizer (tests/lsan.supp names the only
-# allocations it forgives).
+# LeakSanitizer is on (tests/lsan.supp names the only allocations it
+# forgives); VX_DETECT_LEAKS=0 leaves it out.
 # An input that crashes, times out or runs out of memory is copied into the
 # target's corpus as fuzz/corpus/<target>/regression-<hash>: commit it, the
 # suite replays every corpus file (fuzz_replay_<target>) from then on.
@@ -49,7 +49,7 @@ run_target() {
   echo "fuzzing $target for $what with seed $seed"
   # A fixed hash seed keeps Qt's hash tables (and so the paths taken) the same
   # from run to run.
-  if QT_HASH_SEED=0 ASAN_OPTIONS=detect_leaks=${VX_DETECT_LEAKS:-0} \
+  if QT_HASH_SEED=0 ASAN_OPTIONS=detect_leaks=${VX_DETECT_LEAKS:-1} \
     LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
     QT_QPA_PLATFORM=offscreen \
     build/fuzz/fuzz/fuzz_"$target" -seed="$seed" "$limit" -rss_limit_mb=4096 \
