@@ -135,6 +135,11 @@ void collectObjects(PageRun& page, TvxBand& band) {
         }
         take(o.get(), true);
     }
+    // A band showing sub-reports does not split: a split part draws its
+    // objects one by one and would never play the sub-reports, losing their
+    // rows. Their own playback continues on the next column or page instead.
+    if (subReports > 0)
+        band.SplitAllowed = false;
 }
 
 // The horizontal bands of one type, chained by Top.

@@ -7,15 +7,14 @@
 #include "addins/ole/ole_view.h"
 #include "addins/richtext/rich_view.h"
 #include "fuzz/fuzz_exit.h"
+#include "fuzz/fuzz_setup.h"
 #include "platform/emf/recording_canvas.h"
 #include "platform/errors.h"
 #include "platform/fonts.h"
-#include "platform/message_box.h"
 #include "report/library_state.h"
 #include "report/memo_view.h"
 #include "report/page.h"
 #include "report/pages.h"
-#include "report/printer_settings.h"
 #include "report/report.h"
 #include "report/value_expansion.h"
 
@@ -50,12 +49,11 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(*argc, *argv);
     vx::fuzz::endWithoutStaticDestructors([] { vx::fontTextWidth(vx::FontSpec{}, "x"); });
-    vx::ReplacePrinterSettings(std::make_unique<vx::TPrinterSettings>(nullptr));
+    vx::fuzz::setUpReportTarget();
     vx::InstallNameResolution(); // text objects evaluate through the report
     vx::RegisterOleAddIn();      // add-in objects draw too
     vx::RegisterBarcodeAddIn();
     vx::RegisterRichTextAddIn();
-    static vx::MessageBoxInterceptor boxes;
     return 0;
 }
 
@@ -64,10 +62,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         report.LoadFromBytes(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     } catch (const vx::VxError&) {
-        vx::resetLibraryState();
+        vx::fuzz::endInput();
         return 0;
     } catch (const vx::VxAbort&) {
-        vx::resetLibraryState();
+        vx::fuzz::endInput();
         return 0;
     }
     for (bool printing : {false, true}) {
@@ -76,6 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         drawAll(report, canvas);
         canvas.finish();
     }
-    vx::resetLibraryState();
+    vx::fuzz::endInput();
     return 0;
 }

@@ -4,10 +4,9 @@
 #include "addins/barcode/codebarre_view.h"
 #include "addins/ole/ole_view.h"
 #include "addins/richtext/rich_view.h"
+#include "fuzz/fuzz_setup.h"
 #include "platform/errors.h"
-#include "platform/message_box.h"
 #include "report/library_state.h"
-#include "report/printer_settings.h"
 #include "report/report.h"
 
 #include <QGuiApplication>
@@ -18,9 +17,7 @@
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(*argc, *argv);
-    // No printers: the pseudo printer answers every paper request.
-    vx::ReplacePrinterSettings(std::make_unique<vx::TPrinterSettings>(nullptr));
-    static vx::MessageBoxInterceptor boxes;
+    vx::fuzz::setUpReportTarget();
     // Add-in records are read by their classes.
     vx::RegisterOleAddIn();
     vx::RegisterBarcodeAddIn();
@@ -36,6 +33,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const vx::VxError&) {
     } catch (const vx::VxAbort&) {
     }
-    vx::resetLibraryState();
+    vx::fuzz::endInput();
     return 0;
 }

@@ -241,6 +241,7 @@ void TPrinterSettings::ApplyPaper() {
 void TPrinterSettings::ApplyPaperToTable() {
     const auto& table = PaperTable();
     PaperNames.clear();
+    PaperNames.reserve(kPaperTableSize);
     PaperCodes.fill(0);
     for (int i = 0; i < kPaperTableSize; ++i) {
         PaperNames << table[size_t(i)].Name;

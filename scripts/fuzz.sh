@@ -9,6 +9,8 @@
 #   however fast, so a run that passes here passes in CI (the test command).
 #   VX_FUZZ_JOBS=N runs N targets at a time (default 1); a long campaign on two
 #   cores: VX_FUZZ_JOBS=2 scripts/fuzz.sh 1800 4242
+#   VX_FUZZ_RUNS=N runs each target for N executions instead of for a time (a
+#   campaign toward a count: VX_FUZZ_RUNS=10000000 scripts/fuzz.sh 0 4242 emf).
 # LeakSanitizer is on (tests/lsan.supp names the only allocations it
 # forgives); VX_DETECT_LEAKS=0 leaves it out.
 # An input that crashes, times out or runs out of memory is copied into the
@@ -45,6 +47,9 @@ run_target() {
     runs=$(awk -v t="$target" '$1 == t { print $2 }' fuzz/ci_runs.txt)
     limit="-runs=${runs:?no count for $target in fuzz/ci_runs.txt}"
     what="$runs executions"
+  elif [ -n "${VX_FUZZ_RUNS:-}" ]; then
+    limit="-runs=$VX_FUZZ_RUNS"
+    what="$VX_FUZZ_RUNS executions"
   fi
   echo "fuzzing $target for $what with seed $seed"
   # A fixed hash seed keeps Qt's hash tables (and so the paths taken) the same
@@ -69,6 +74,6 @@ run_target() {
   return 1
 }
 export -f run_target
-export seconds seed logs VX_DETECT_LEAKS
+export seconds seed logs VX_DETECT_LEAKS VX_FUZZ_RUNS
 
 printf '%s\n' "${targets[@]}" | xargs -P "${VX_FUZZ_JOBS:-1}" -I{} bash -c 'run_target "$1"' _ {}

@@ -7,6 +7,7 @@
 #include "prepared_addins_fixture.h"
 
 #include "addins/barcode/codebarre_view.h"
+#include "expr/variant.h"
 #include "preview/pdf_export.h"
 #include "preview/print_pages.h"
 #include "tests/preview/cups_printer.h"
@@ -131,7 +132,7 @@ TEST_F(PreparedBarcodes, EveryRecordsSymbolsDecodeFromThePrintedPages) {
 struct FieldCase {
     const char* name;
     int type;
-    const char* sqlValue; // the field's SQL literal
+    const char* sqlValue; // the field's SQL literal; {dec}: the system decimal separator
     QString detail;
 };
 
@@ -142,7 +143,9 @@ const FieldCase kFieldCases[] = {
      QStringLiteral("Errore. TBarcode: Code39 dati errati Data <CAFFÈ>")},
     {"ten_thousand_characters", bcCode128B, "printf('%.10000c', 'A')",
      QStringLiteral("Errore. Il codice a barre è troppo lungo (più di 1024 caratteri)")},
-    {"ean13_decimal", bcCodeEAN13, "'12.5'",
+    // A number with decimals in the system's own writing ("12,5" under it_IT):
+    // it reads as a number, so the symbology itself refuses it.
+    {"ean13_decimal", bcCodeEAN13, "'12{dec}5'",
      QStringLiteral("Errore. Il codice a barre deve essere di tipo numerico")},
     // The Part's behaviour: the code of 0, an empty symbol, a leading 0.
     {"ean13_null_field", bcCodeEAN13, "NULL", QString()},
@@ -155,9 +158,10 @@ class PreparedBarcodeFields : public PreparedBarcodes,
 
 TEST_P(PreparedBarcodeFields, BadDataIsThePreparationsErrorNeverACrash) {
     const FieldCase& c = GetParam();
-    makeDatabase(
-        {QStringLiteral("CREATE TABLE codici (id INTEGER, codice TEXT)"),
-         QStringLiteral("INSERT INTO codici VALUES (1, %1)").arg(QString::fromUtf8(c.sqlValue))});
+    makeDatabase({QStringLiteral("CREATE TABLE codici (id INTEGER, codice TEXT)"),
+                  QStringLiteral("INSERT INTO codici VALUES (1, %1)")
+                      .arg(QString::fromUtf8(c.sqlValue)
+                               .replace(QStringLiteral("{dec}"), SystemDecimalSeparator()))});
     addDataSet(QStringLiteral("vxCodici"), QStringLiteral("codici"));
     addBand(btMasterData, 100, 90, QStringLiteral("vxCodici"));
     auto* bars = add<TvxCodeBarreView>(120, 105, 200, 70, {QStringLiteral("[Dati.codici.codice]")});

@@ -296,3 +296,29 @@ TEST_F(SubReports, NestedSubReportContinuesOnTheNextPage) {
 }
 
 } // namespace
+
+namespace {
+
+// A band that may split and holds a sub-report does not split: the
+// sub-report's own playback continues on the next page, so no row is lost
+// when the band meets the bottom of a page.
+TEST_F(SubReports, ASplittingBandKeepsItsSubReportsRows) {
+    makeInvoices(12);
+    TvxBandView* band = addBand(btMasterData, 100, 400, QStringLiteral("vxFatture"));
+    band->Flags = bfSplitAllowed;
+    addText(10, 100, 200, 18, QStringLiteral("Fattura [Dati.fatture.num]"));
+    addSubReport(10, 120, 1);
+    addText(10, 480, 200, 18, QStringLiteral("Chiusa [Dati.fatture.num]"));
+    listPage(QStringLiteral("vxRighe"), QStringLiteral("[descrizione]"));
+    ASSERT_TRUE(prepare()) << ErrorText.toStdString();
+    ASSERT_GT(pageCount(), 1);
+    QStringList all;
+    for (int p = 0; p < pageCount(); ++p)
+        all += texts(p);
+    for (int i = 1; i <= 12; ++i)
+        for (int j = 1; j <= i; ++j)
+            EXPECT_EQ(all.count(QStringLiteral("r %1.%2").arg(i).arg(j)), 1) << i << "." << j;
+    EXPECT_EQ(all.count(QStringLiteral("Fattura 12")), 1);
+}
+
+} // namespace
