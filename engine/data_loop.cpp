@@ -119,8 +119,14 @@ void takeGroupValues(PageRun& page, TvxBand& header) {
 void showGroupHeaders(PageRun& page, TvxBand& header) {
     takeGroupValues(page, header);
     for (TvxBand* h = &header; h && h->View && !ErrorRaised; h = h->NextBand.get()) {
-        ++h->LineNo;
-        ++h->LineThrough;
+        // A recorded page counts when it plays, so that each header shows
+        // its own group number rather than the count at the end.
+        if (page.RecordMode) {
+            page.PlayList.push_back({h, pkGroupCount});
+        } else {
+            ++h->LineNo;
+            ++h->LineThrough;
+        }
         EmitBand(page, h);
     }
 }
@@ -191,7 +197,10 @@ void endGroup(LoopState& s, TvxBand& header, TvxBand& first) {
     EmitBand(page, page.Band(s.bands.footer));
     forInnerHeaders(first, header, [&](TvxBand& h) {
         EmitBand(page, h.GroupFooter);
-        h.LineNo = 0;
+        if (page.RecordMode)
+            page.PlayList.push_back({&h, pkGroupReset});
+        else
+            h.LineNo = 0;
     });
     EmitBand(page, header.GroupFooter);
     if (!s.data.DataSet->Eof()) {

@@ -27,12 +27,14 @@ inline constexpr int kBandTypes = 22;
 // from its totals, so that the footers of a group that ends print before
 // the new record counts, as they do on a page of its own.
 enum : uint8_t {
-    pkPrint = 0,   // print the band
-    pkFirst = 1,   // its dataset to the first record, totals started
-    pkNext = 2,    // to the next record, counted
-    pkStep = 3,    // to the next record only (a list with groups)
-    pkRegroup = 4, // a group of level Level changed: its totals restart
-    pkTally = 5,   // the record counted (totals too when Level is 1)
+    pkPrint = 0,      // print the band
+    pkFirst = 1,      // its dataset to the first record, totals started
+    pkNext = 2,       // to the next record, counted
+    pkStep = 3,       // to the next record only (a list with groups)
+    pkRegroup = 4,    // a group of level Level changed: its totals restart
+    pkTally = 5,      // the record counted (totals too when Level is 1)
+    pkGroupCount = 6, // a group header counts one more group (its LINE#)
+    pkGroupReset = 7, // an inner group header's count restarts
 };
 struct PlayEntry {
     TvxBand* Band = nullptr;

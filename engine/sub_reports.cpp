@@ -196,6 +196,13 @@ bool PlayRecords(PageRun& page) {
         case pkTally:
             playCount(page, band, e.Level != 0);
             break;
+        case pkGroupCount:
+            ++band.LineNo;
+            ++band.LineThrough;
+            break;
+        case pkGroupReset:
+            band.LineNo = 0;
+            break;
         default:
             if (page.WaitingBand) {
                 RunSubReports(*page.WaitingBand);

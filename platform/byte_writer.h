@@ -34,6 +34,15 @@ public:
     void bytes(const char* p, qsizetype n) { out_->append(p, n); }
     void zeros(qsizetype n) { out_->append(n, '\0'); }
 
+    // Appends `n` bytes left for the caller to fill and returns them; valid
+    // until the next write. One call for a whole record costs less than one
+    // append per field.
+    char* grow(qsizetype n) {
+        const qsizetype at = out_->size();
+        out_->resize(at + n);
+        return out_->data() + at;
+    }
+
     // Overwrites a 32-bit value at an earlier position (sizes, offsets).
     void patchU32(qsizetype at, uint32_t v) {
         for (int i = 0; i < 4; ++i)
@@ -42,10 +51,9 @@ public:
 
 private:
     template <typename T> void writeLE(T v) {
-        char b[sizeof(T)];
+        char* b = grow(qsizetype(sizeof(T)));
         for (size_t i = 0; i < sizeof(T); ++i)
             b[i] = char((v >> (8 * i)) & 0xFF);
-        out_->append(b, sizeof(T));
     }
 
     QByteArray own_;

@@ -241,7 +241,10 @@ SizedFont& sizedFont(const FontSpec& spec) {
     FontKey& lastKey = fonts.lastKey;
     SizedFont*& last = fonts.last;
     if (last && spec.height == lastKey.height && spec.width == lastKey.width &&
-        spec.weight == lastKey.weight && spec.italic == lastKey.italic && spec.face == lastKey.face)
+        spec.weight == lastKey.weight && spec.italic == lastKey.italic &&
+        ((spec.face.constData() == lastKey.face.constData() &&
+          spec.face.size() == lastKey.face.size()) ||
+         spec.face == lastKey.face))
         return *last;
     FontKey key{spec.face.toLower(), spec.height, spec.width, spec.weight, spec.italic};
     auto it = cache.find(key);
@@ -289,11 +292,10 @@ SizedFont& sizedFont(const FontSpec& spec) {
     return result;
 }
 
-// Design advance of one UTF-16 unit in font units.
-double unitAdvance(FaceData& face, const QString& text, qsizetype i) {
+// Design advance of one UTF-16 unit in font units, measured the first time
+// the face meets it.
+[[gnu::noinline]] double measureUnit(FaceData& face, const QString& text, qsizetype i) {
     const QChar c = text[i];
-    if (c.unicode() < face.latin.size() && !std::isnan(face.latin[c.unicode()]))
-        return face.latin[c.unicode()];
     if (c.isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate())
         return 0;
     auto cached = face.advances.constFind(c.unicode());
@@ -322,6 +324,15 @@ double unitAdvance(FaceData& face, const QString& text, qsizetype i) {
     else if (unit.size() == 1)
         face.advances.insert(c.unicode(), advance);
     return advance;
+}
+
+// Design advance of one UTF-16 unit in font units; the units of the first
+// 256 code points measured before are looked up in place.
+inline double unitAdvance(FaceData& face, const QString& text, qsizetype i) {
+    const char16_t c = text[i].unicode();
+    if (c < face.latin.size() && !std::isnan(face.latin[c]))
+        return face.latin[c];
+    return measureUnit(face, text, i);
 }
 
 } // namespace
@@ -374,18 +385,24 @@ TextMetrics fontTextMetrics(const FontSpec& font) {
     return sizedFont(font).metrics;
 }
 
-std::vector<int> fontCharAdvances(const FontSpec& font, const QString& text) {
+int fontCharAdvances(const FontSpec& font, const QString& text, std::span<int> out) {
     const SizedFont& sized = sizedFont(font);
-    std::vector<int> result(size_t(text.size()), 0);
     double position = 0;
     int placed = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    const qsizetype n = std::min(text.size(), qsizetype(out.size()));
+    for (qsizetype i = 0; i < n; ++i) {
         position += unitAdvance(*sized.face, text, i) * sized.scaleX;
         // Cumulative rounding: the advances add up to the rounded width.
         const int end = roundMetric(position);
-        result[size_t(i)] = end - placed;
+        out[size_t(i)] = end - placed;
         placed = end;
     }
+    return placed;
+}
+
+std::vector<int> fontCharAdvances(const FontSpec& font, const QString& text) {
+    std::vector<int> result(size_t(text.size()), 0);
+    fontCharAdvances(font, text, result);
     return result;
 }
 

@@ -14,6 +14,7 @@
 #include <QRectF>
 #include <QString>
 
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -40,6 +41,9 @@ std::vector<double> fontDesignAdvances(const FontSpec& font, const QString& text
 // Integer advance of every UTF-16 unit (0 for the low half of a surrogate
 // pair); rounded cumulatively so that the advances add up to the width.
 std::vector<int> fontCharAdvances(const FontSpec& font, const QString& text);
+// The same advances written into `out` (one per UTF-16 unit, at most
+// out.size() of them); returns their sum, the text's width.
+int fontCharAdvances(const FontSpec& font, const QString& text, std::span<int> out);
 
 // The em size (pixel size) of the font on the reference device: -height for
 // a negative height, the cell height scaled by the face's units per em over

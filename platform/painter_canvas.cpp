@@ -31,6 +31,11 @@ constexpr double kHuge = 1.0e7;
 // higher than wide), are drawn as outlines (see drawGlyphs).
 constexpr double kMinGlyphPixels = 2.0;
 constexpr double kMaxGlyphAspect = 8.0;
+// Glyphs larger than this many device pixels are filled as outlines too:
+// Qt rasterises a colour glyph (an emoji from a fallback face) into an image
+// whatever its size, which for the largest fonts a file may ask for takes
+// gigabytes and seconds per character.
+constexpr double kMaxRasterGlyphPixels = 1024.0;
 
 Qt::BrushStyle hatchStyle(uint32_t hatch) {
     switch (hatch) {
@@ -158,8 +163,12 @@ QPen PainterCanvas::qpen() const {
             pen.setDashPattern(dashes);
     } else {
         // Wide pens are geometric with round ends and joins, and solid
-        // whatever their style, as GDI draws them.
-        pen.setWidthF(p.width);
+        // whatever their style, as GDI draws them. Qt refuses a width from
+        // 2^15 on (and would draw the thinnest line instead): a wider pen
+        // from a stored picture is drawn as wide as Qt allows, which covers
+        // any page already.
+        constexpr double kMaxQtPenWidth = (1 << 15) - 1;
+        pen.setWidthF(std::min<double>(p.width, kMaxQtPenWidth));
         pen.setCapStyle(Qt::RoundCap);
         pen.setJoinStyle(Qt::RoundJoin);
     }
@@ -484,16 +493,24 @@ void PainterCanvas::drawGlyphs(const QString& text, const std::vector<int>& adv,
     // or two or squeezed much flatter than wide (found in damaged files with
     // skewed mappings). Such glyphs are filled as outlines instead, which
     // never goes through the glyph cache; they look the same at that size.
+    // The extent is taken along the glyph's widest and narrowest directions
+    // (the singular values of the stretched transform), so that a skewed
+    // mapping which squeezes glyphs flat along a diagonal counts as flat.
     const QTransform& device = painter_.transform();
-    const double xEm = em * std::hypot(device.m11(), device.m12()) * stretch;
-    const double yEm = em * std::hypot(device.m21(), device.m22());
+    const double a = device.m11() * stretch, b = device.m12() * stretch;
+    const double c = device.m21(), d = device.m22();
+    const double sumSquares = a * a + b * b + c * c + d * d;
+    const double det = std::abs(a * d - b * c);
+    const double spread = std::sqrt(std::max(0.0, sumSquares * sumSquares - 4 * det * det));
+    const double widestEm = em * std::sqrt((sumSquares + spread) / 2);
+    const double narrowestEm = em * std::sqrt(std::max(0.0, (sumSquares - spread) / 2));
     // An SVG document gets outlines too: its engine writes glyph runs as
     // empty text elements.
     const bool svg = painter_.paintEngine() && painter_.paintEngine()->type() == QPaintEngine::SVG;
     const bool outlines =
         svg || (painter_.paintEngine() && painter_.paintEngine()->type() != QPaintEngine::Pdf &&
-                !(std::min(xEm, yEm) >= kMinGlyphPixels &&
-                  std::max(xEm, yEm) <= kMaxGlyphAspect * std::min(xEm, yEm)));
+                !(narrowestEm >= kMinGlyphPixels && widestEm <= kMaxGlyphAspect * narrowestEm &&
+                  widestEm <= kMaxRasterGlyphPixels));
 
     // Glyph indexes of the whole string at once: one per code point.
     QVarLengthArray<quint32, 256> indexes(std::max<qsizetype>(1, text.size()));

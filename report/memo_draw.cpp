@@ -124,12 +124,49 @@ void drawLine(Canvas& c, int32_t x, int32_t y, const QString& text, const EdgeRe
         c.textOut(x, y, text, TextOutOption::Clipped, clip.toQRect());
 }
 
+// Buffers reused from word to word while a text object draws its
+// justified lines: a canvas that keeps a word or its advances gets its own
+// copy when a buffer changes.
+struct WordBuffers {
+    QString text;
+    std::vector<int> advances;
+};
+
+// Draws the words of a justified line, each clipped, at (pos, across) or
+// (across, pos) for a turned line. The line is measured once: the words'
+// widths and their characters' advances come from its unrounded advances
+// (each word's rounded cumulatively from its first character, as the
+// canvas rounds a text's own), so no word is measured again.
+void drawSpreadLine(Canvas& c, const QString& line, int32_t start, int direction, int room,
+                    int32_t across, const EdgeRect& clip, WordBuffers& word) {
+    const std::vector<double> advances = c.designAdvances(line);
+    for (const PlacedSpan& span : JustifySpans(line, start, direction, room, advances)) {
+        word.text.resize(span.length);
+        std::copy_n(line.constData() + span.start, span.length, word.text.data());
+        word.advances.resize(size_t(span.length));
+        double position = 0;
+        int placed = 0;
+        for (qsizetype i = 0; i < span.length; ++i) {
+            const size_t at = size_t(span.start + i);
+            position += at < advances.size() ? advances[at] : 0.0;
+            const int end = int(std::floor(position + 0.5));
+            word.advances[size_t(i)] = end - placed;
+            placed = end;
+        }
+        const QRect clipRect = clip.toQRect();
+        if (direction > 0)
+            c.textOut(span.pos, across, word.text, TextOutOption::Clipped, clipRect, word.advances);
+        else
+            c.textOut(across, span.pos, word.text, TextOutOption::Clipped, clipRect, word.advances);
+    }
+}
+
 } // namespace
 
 void TvxMemoView::DrawHorizontalLines(Canvas& c, int step, const EdgeRect& clip) {
     const int horz = HorzAlign();
-    auto width = [&c](const QString& s) { return c.textWidth(s); };
     const int room = saturate32(int64_t(clip.Right) - clip.Left - GapX - 1);
+    WordBuffers word;
     int64_t y = int64_t(Top) + GapY;
     for (qsizetype i = std::max(0, LinesDone); i < ExpandedLines.size(); ++i) {
         if (y + step > clip.Bottom) {
@@ -139,9 +176,7 @@ void TvxMemoView::DrawHorizontalLines(Canvas& c, int step, const EdgeRect& clip)
         const QString& line = ExpandedLines[i];
         const int32_t top = saturate32(y);
         if (horz == haJustify && IsSpreadable(line)) {
-            for (const PlacedWord& word :
-                 JustifyLine(line, saturate32(int64_t(Left) + GapX), 1, room, width))
-                drawLine(c, word.pos, top, word.text, clip, false);
+            drawSpreadLine(c, line, saturate32(int64_t(Left) + GapX), 1, room, top, clip, word);
         } else if (!line.isEmpty()) {
             const int tw = c.textWidth(line);
             const int32_t x = HorizontalLineX(horz, Left, Width, GapX, tw);
@@ -154,9 +189,9 @@ void TvxMemoView::DrawHorizontalLines(Canvas& c, int step, const EdgeRect& clip)
 
 void TvxMemoView::DrawTurnedLines(Canvas& c, int step, const EdgeRect& clip) {
     const int horz = HorzAlign();
-    auto width = [&c](const QString& s) { return c.textWidth(s); };
     const int room = saturate32(int64_t(clip.Bottom) - clip.Top - GapY - 1);
     const int32_t bottom = saturate32(int64_t(Top) + Height - GapY);
+    WordBuffers word;
     int64_t x = int64_t(Left) + GapX;
     for (const QString& line : ExpandedLines) {
         // Lines right of the clip rectangle would be clipped away whole.
@@ -164,8 +199,7 @@ void TvxMemoView::DrawTurnedLines(Canvas& c, int step, const EdgeRect& clip) {
             return;
         const int32_t left = saturate32(x);
         if (horz == haJustify && IsSpreadable(line)) {
-            for (const PlacedWord& word : JustifyLine(line, bottom, -1, room, width))
-                drawLine(c, left, word.pos, word.text, clip, false);
+            drawSpreadLine(c, line, bottom, -1, room, left, clip, word);
         } else if (!line.isEmpty()) {
             const int tw = c.textWidth(line);
             const int32_t y = TurnedLineY(horz, Top, Height, GapY, tw);

@@ -16,8 +16,11 @@ QString ExpandLine(const QString& source, const ExpressionValue& value) {
     qsizetype i = 0; // positions from 0
     while (true) {
         const qsizetype last = line.size() - 1;
-        while (i < last && line[i] != QLatin1Char('['))
-            ++i;
+        if (i < last) {
+            // The next "[", or the last character when there is none.
+            const qsizetype open = line.indexOf(QLatin1Char('['), i);
+            i = open < 0 ? last : std::min(open, last);
+        }
         // Scan from i: the first "[" at depth 0 opens the expression, the
         // character that brings the depth back to 0 closes it; an unclosed
         // expression ends at the line's last character.
@@ -73,34 +76,6 @@ QStringList SplitLineBreaks(const QStringList& lines) {
 
 namespace {
 
-// Widths of pieces of one line, summed from the piece's first character in
-// order and rounded halves up, exactly as the canvas measures a text.
-class PieceWidth {
-public:
-    explicit PieceWidth(std::span<const double> advances) : advances_(advances) {}
-    // Width of the characters from `start` to `end` (both included); calls
-    // come with `end` growing by one, so the sum is carried along.
-    int operator()(qsizetype start, qsizetype end) {
-        if (start != start_ || end < end_) {
-            start_ = start;
-            end_ = start - 1;
-            sum_ = 0;
-        }
-        while (end_ < end)
-            sum_ += advance(++end_);
-        return int(std::floor(sum_ + 0.5));
-    }
-
-private:
-    double advance(qsizetype i) const {
-        return size_t(i) < advances_.size() ? advances_[size_t(i)] : 0.0;
-    }
-    std::span<const double> advances_;
-    qsizetype start_ = -1;
-    qsizetype end_ = -1;
-    double sum_ = 0;
-};
-
 bool isBreakCharacter(QChar c) {
     return c == QLatin1Char(' ') || c == QLatin1Char(',') || c == QLatin1Char('-') ||
            c == QLatin1Char('.');
@@ -108,26 +83,47 @@ bool isBreakCharacter(QChar c) {
 
 } // namespace
 
+// A piece's width is the sum of its advances taken in order from its first
+// character and rounded halves up, floor(sum + 0.5); it reaches `w` exactly
+// when sum + 0.5 >= w. The sum of the current piece is carried from one
+// character to the next and taken again from the piece's start after a cut.
 QStringList WrapLine(const QString& t, int w, std::span<const double> advances) {
-    PieceWidth width(advances);
-    if (t.size() < 2 || width(0, t.size() - 1) <= w)
+    const qsizetype n = t.size();
+    if (n < 2)
         return {t};
+    auto advance = [&](qsizetype i) {
+        return size_t(i) < advances.size() ? advances[size_t(i)] : 0.0;
+    };
     QStringList out;
     qsizetype start = 0, brk = 0;
-    for (qsizetype p = 0; p < t.size(); ++p) {
-        if (width(start, p) >= w) {
+    double sum = 0; // width of start..p, unrounded
+    for (qsizetype p = 0; p < n; ++p) {
+        sum += advance(p);
+        if (sum + 0.5 >= w) {
+            if (start == 0) {
+                // The first cut: the line stays whole when all of it is no
+                // wider than w (the sum from 0 carried on to the end).
+                double total = sum;
+                for (qsizetype i = p + 1; i < n; ++i)
+                    total += advance(i);
+                if (std::floor(total + 0.5) <= w)
+                    return {t};
+            }
             if (brk == start)
                 brk = p; // no break inside the piece: cut the word here
             out.append(t.mid(start, brk - start + 1));
             start = brk + 1;
             brk = start;
+            sum = 0;
+            for (qsizetype i = start; i <= p; ++i)
+                sum += advance(i);
             if (start > p)
                 continue; // the cut word's last character went with its piece
         }
         if (isBreakCharacter(t[p]))
             brk = p;
     }
-    if (start < t.size())
+    if (start < n)
         out.append(t.mid(start));
     return out;
 }
@@ -174,27 +170,69 @@ bool IsSpreadable(const QString& line) {
     return line.indexOf(QLatin1Char(' ')) > 0;
 }
 
-std::vector<PlacedWord> JustifyLine(const QString& line, int32_t start, int direction, int room,
-                                    const std::function<int(const QString&)>& width) {
-    QString trimmed = line;
-    while (trimmed.endsWith(QLatin1Char(' ')))
-        trimmed.chop(1);
-    const qsizetype blanks = trimmed.count(QLatin1Char(' '));
+namespace {
+
+// The spreading of a justified line. blankWidth() is the width of one
+// blank; width(from, count) that of `count` characters from `from`.
+template <typename Blank, typename Width>
+std::vector<PlacedSpan> spreadLine(const QString& line, int32_t start, int direction, int room,
+                                   Blank&& blankWidth, Width&& width) {
+    qsizetype end = line.size();
+    while (end > 0 && line[end - 1] == QLatin1Char(' '))
+        --end;
+    qsizetype blanks = 0;
+    for (qsizetype i = 0; i < end; ++i)
+        blanks += line[i] == QLatin1Char(' ') ? 1 : 0;
     double gap = 0;
     if (blanks > 0)
-        gap = (double(blanks) * width(QStringLiteral(" ")) + (double(room) - width(trimmed))) /
-              double(blanks);
-    std::vector<PlacedWord> words;
+        gap = (double(blanks) * blankWidth() + (double(room) - width(0, end))) / double(blanks);
+    std::vector<PlacedSpan> words;
     words.reserve(size_t(blanks) + 1);
     double pos = start;
-    for (const QString& word : trimmed.split(QLatin1Char(' '))) {
-        const int w = word.isEmpty() ? 0 : width(word);
-        if (!word.isEmpty())
-            words.push_back({word, saturate32(int64_t(std::nearbyint(
-                                       std::clamp(pos, -2147483648.0, 2147483647.0))))});
+    qsizetype from = 0;
+    while (from <= end) {
+        qsizetype to = from;
+        while (to < end && line[to] != QLatin1Char(' '))
+            ++to;
+        const qsizetype length = to - from;
+        const int w = length == 0 ? 0 : width(from, length);
+        if (length > 0)
+            words.push_back({from, length,
+                             saturate32(int64_t(
+                                 std::nearbyint(std::clamp(pos, -2147483648.0, 2147483647.0))))});
         pos += direction * (w + gap);
+        from = to + 1;
     }
     return words;
+}
+
+} // namespace
+
+std::vector<PlacedWord> JustifyLine(const QString& line, int32_t start, int direction, int room,
+                                    const std::function<int(const QString&)>& width) {
+    const std::vector<PlacedSpan> spans = spreadLine(
+        line, start, direction, room, [&] { return width(QStringLiteral(" ")); },
+        [&](qsizetype from, qsizetype count) { return width(line.mid(from, count)); });
+    std::vector<PlacedWord> words;
+    words.reserve(spans.size());
+    for (const PlacedSpan& span : spans)
+        words.push_back({line.mid(span.start, span.length), span.pos});
+    return words;
+}
+
+std::vector<PlacedSpan> JustifySpans(const QString& line, int32_t start, int direction, int room,
+                                     std::span<const double> advances) {
+    auto advance = [&](qsizetype i) {
+        return size_t(i) < advances.size() ? advances[size_t(i)] : 0.0;
+    };
+    // Only called when the line has a blank.
+    auto blank = [&] { return int(std::floor(advance(line.indexOf(QLatin1Char(' '))) + 0.5)); };
+    return spreadLine(line, start, direction, room, blank, [&](qsizetype from, qsizetype count) {
+        double sum = 0;
+        for (qsizetype i = from; i < from + count; ++i)
+            sum += advance(i);
+        return int(std::floor(sum + 0.5));
+    });
 }
 
 } // namespace vx

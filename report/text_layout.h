@@ -79,6 +79,13 @@ struct PlacedWord {
     int32_t pos = 0; // rounded position along the line
 };
 
+// A word of a spread line given by its place in the line.
+struct PlacedSpan {
+    qsizetype start = 0;  // first character in the line
+    qsizetype length = 0; // characters
+    int32_t pos = 0;      // rounded position along the line
+};
+
 // Spreads a justified line: the line without trailing blanks is split at
 // single blanks into words (an empty word between two blanks takes no room);
 // with n blanks and W the width of the trimmed line each gap is
@@ -88,5 +95,13 @@ struct PlacedWord {
 // whose only blanks are trailing gets no gaps.
 std::vector<PlacedWord> JustifyLine(const QString& line, int32_t start, int direction, int room,
                                     const std::function<int(const QString&)>& width);
+
+// The same spreading measured with the unrounded advance of every character
+// of the line (as Canvas::designAdvances gives them): a piece's width is the
+// sum of its advances in order, rounded halves up, which is the width the
+// canvas gives for the piece, so the positions are JustifyLine's. The line
+// is measured once and no word is copied.
+std::vector<PlacedSpan> JustifySpans(const QString& line, int32_t start, int direction, int room,
+                                     std::span<const double> advances);
 
 } // namespace vx

@@ -68,8 +68,8 @@ int runDiff(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         return kExitUsage;
     }
     TvxEMFPages a, b;
-    loadPrepared(a, o.a);
-    loadPrepared(b, o.b);
+    loadPreparedPictures(a, o.a);
+    loadPreparedPictures(b, o.b);
     if (!o.dir.isEmpty() && !QDir().mkpath(o.dir))
         throw VxError(QStringLiteral("Impossibile creare la cartella %1").arg(o.dir));
     out << "pagine: " << a.Count() << " e " << b.Count() << "\n";

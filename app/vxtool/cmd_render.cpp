@@ -105,7 +105,7 @@ int runRender(const QStringList& arguments, QTextStream& out, QTextStream& err) 
         return kExitUsage;
     }
     TvxEMFPages pages;
-    loadPrepared(pages, args.first());
+    loadPreparedPictures(pages, args.first());
     if (last > pages.Count()) {
         err << QStringLiteral("La pagina %1 non esiste: il report ha %2 pagine.\n")
                    .arg(last)

@@ -80,6 +80,16 @@ void EmfWriter::endRecord() {
     ++records_;
 }
 
+char* EmfWriter::appendRecord(uint32_t type, uint32_t size) {
+    char* p = out_.grow(qsizetype(size));
+    for (int b = 0; b < 4; ++b) {
+        p[b] = char((type >> (8 * b)) & 0xFF);
+        p[4 + b] = char((size >> (8 * b)) & 0xFF);
+    }
+    ++records_;
+    return p + 8;
+}
+
 void EmfWriter::simpleRecord(uint32_t type, std::initializer_list<uint32_t> fields) {
     beginRecord(type);
     for (uint32_t f : fields)

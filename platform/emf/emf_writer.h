@@ -44,6 +44,11 @@ public:
     qsizetype recordStart() const { return recordStart_; }
     qsizetype recordOffset() const { return out_.size() - recordStart_; }
 
+    // Appends a whole record of `size` bytes (a multiple of 4) with its type
+    // and size written; returns where its fields go (size - 8 bytes, left
+    // for the caller to fill).
+    char* appendRecord(uint32_t type, uint32_t size);
+
     // A record made of 32-bit fields only.
     void simpleRecord(uint32_t type, std::initializer_list<uint32_t> fields);
 

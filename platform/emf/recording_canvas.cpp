@@ -8,7 +8,9 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <variant>
@@ -102,6 +104,7 @@ struct RecordingCanvas::Impl {
     std::vector<uint32_t> pendingDelete; // replaced objects still held by saved states
     bool finished = false;
     QByteArray result;
+    std::vector<int> textAdvances; // the advances of the text being written
 
     bool referenced(uint32_t h) const {
         auto uses = [h](const State& st) {
@@ -364,24 +367,61 @@ std::vector<double> RecordingCanvas::designAdvances(const QString& text) {
 
 namespace {
 
-// The string (UTF-16, padded to 32 bits) and the x advances of a text
-// record, written in one step: a page holds one of each per character.
-void writeTextAndAdvances(ByteWriter& o, const QString& text, uint32_t stringBytes,
-                          const std::vector<int>& dx) {
-    QByteArray& buf = o.buffer();
-    const qsizetype at = buf.size();
-    buf.resize(at + qsizetype(stringBytes) + qsizetype(dx.size()) * 4);
-    char* p = buf.data() + at;
-    for (QChar c : text) {
-        *p++ = char(c.unicode() & 0xFF);
-        *p++ = char(c.unicode() >> 8);
+// Little-endian fields written in place into a record composed at once.
+class FieldWriter {
+public:
+    explicit FieldWriter(char* p) : p_(p) {}
+    void u32(uint32_t v) {
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(p_, &v, 4);
+            p_ += 4;
+        } else {
+            for (int b = 0; b < 4; ++b)
+                *p_++ = char((v >> (8 * b)) & 0xFF);
+        }
     }
-    for (qsizetype i = text.size() * 2; i < qsizetype(stringBytes); ++i)
-        *p++ = 0;
-    for (int a : dx)
-        for (int b = 0; b < 4; ++b)
-            *p++ = char((uint32_t(a) >> (8 * b)) & 0xFF);
-}
+    void i32(int32_t v) { u32(uint32_t(v)); }
+    // RECTL with inclusive right/bottom, as bounds are stored.
+    void inclusiveRect(const QRect& r) {
+        i32(r.left());
+        i32(r.top());
+        i32(r.right());
+        i32(r.bottom());
+    }
+    // RECTL with exclusive right/bottom (a GDI rectangle).
+    void edgeRect(const QRect& r) {
+        i32(r.left());
+        i32(r.top());
+        i32(r.right() + 1);
+        i32(r.bottom() + 1);
+    }
+    // The string as UTF-16 padded with zeros to `bytes`.
+    void utf16(const QString& text, uint32_t bytes) {
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(p_, text.constData(), size_t(text.size()) * 2);
+            p_ += text.size() * 2;
+        } else {
+            for (QChar c : text) {
+                *p_++ = char(c.unicode() & 0xFF);
+                *p_++ = char(c.unicode() >> 8);
+            }
+        }
+        for (qsizetype i = text.size() * 2; i < qsizetype(bytes); ++i)
+            *p_++ = 0;
+    }
+    void i32s(std::span<const int> values) {
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(p_, values.data(), values.size() * 4);
+            p_ += values.size() * 4;
+        } else {
+            for (int v : values)
+                i32(v);
+        }
+    }
+
+private:
+    char* p_;
+};
 
 } // namespace
 
@@ -394,9 +434,14 @@ void RecordingCanvas::textOut(int x, int y, const QString& text, uint32_t option
     // only: options that would change that layout for a reader are dropped.
     options &= ~(kEtoPdy | kEtoGlyphIndex | kEtoSmallChars | kEtoNoRect);
     d.ensureFont(d.s.font);
-    std::vector<int> dx = advances;
-    if (dx.size() != size_t(text.size()))
-        dx = fontCharAdvances(d.s.font, text);
+    // The caller's advances, or the font's measured into a buffer kept
+    // from one text to the next.
+    std::span<const int> dx(advances);
+    if (advances.size() != size_t(text.size())) {
+        d.textAdvances.resize(size_t(text.size()));
+        fontCharAdvances(d.s.font, text, d.textAdvances);
+        dx = d.textAdvances;
+    }
     const bool hasRect = (options & (TextOutOption::Clipped | TextOutOption::Opaque)) != 0;
 
     // Bounds: the text box placed by the alignment, turned by the escapement.
@@ -427,10 +472,16 @@ void RecordingCanvas::textOut(int x, int y, const QString& text, uint32_t option
         break;
     }
     const QPoint origin = (d.s.textAlign & TextAlign::UpdateCP) ? d.s.position : QPoint(x, y);
+    // Text that is not turned is only moved to its origin (as the turning
+    // transform would move it, without its cost per word).
+    const bool turned = d.s.font.escapement != 0;
     QTransform turn;
-    turn.translate(origin.x(), origin.y());
-    turn.rotate(-d.s.font.escapement / 10.0);
-    QRectF box = turn.mapRect(QRectF(left, top, double(width), tm.height));
+    if (turned) {
+        turn.translate(origin.x(), origin.y());
+        turn.rotate(-d.s.font.escapement / 10.0);
+    }
+    QRectF box = turned ? turn.mapRect(QRectF(left, top, double(width), tm.height))
+                        : QRectF(left + origin.x(), top + origin.y(), double(width), tm.height);
     if (options & TextOutOption::Clipped)
         box = box.intersected(QRectF(clip.left(), clip.top(), clip.width(), clip.height()));
     if (options & TextOutOption::Opaque)
@@ -441,33 +492,32 @@ void RecordingCanvas::textOut(int x, int y, const QString& text, uint32_t option
     if (!bounds.isEmpty())
         d.w.addBounds(bounds);
     if (d.s.textAlign & TextAlign::UpdateCP)
-        d.s.position = turn.map(QPointF(double(width), 0)).toPoint();
+        d.s.position = turned ? turn.map(QPointF(double(width), 0)).toPoint()
+                              : QPointF(double(width) + origin.x(), origin.y()).toPoint();
 
-    ByteWriter& o = d.w.out();
-    d.w.beginRecord(EMR_EXTTEXTOUTW);
-    if (bounds.isEmpty())
-        writeInclusiveRect(o, QRect(QPoint(0, 0), QPoint(-1, -1)));
-    else
-        writeInclusiveRect(o, bounds);
-    o.u32(kGmCompatible);
-    o.f32(0.0f); // exScale, eyScale: unused in compatible mode
-    o.f32(0.0f);
-    // EmrText
+    // EMR_EXTTEXTOUTW, composed in one piece: a page holds one per word.
     constexpr uint32_t kFixed = 76; // record fields before the string
     const uint32_t chars = uint32_t(text.size());
     const uint32_t stringBytes = (chars * 2 + 3) & ~3u;
+    const QRect none(QPoint(0, 0), QPoint(-1, -1));
+    FieldWriter o(d.w.appendRecord(EMR_EXTTEXTOUTW, kFixed + stringBytes + chars * 4));
+    o.inclusiveRect(bounds.isEmpty() ? none : bounds);
+    o.u32(kGmCompatible);
+    o.u32(0); // exScale, eyScale: unused in compatible mode (0.0f)
+    o.u32(0);
+    // EmrText
     o.i32(x);
     o.i32(y);
     o.u32(chars);
     o.u32(kFixed);
     o.u32(options);
     if (hasRect)
-        writeEdgeRect(o, clip);
+        o.edgeRect(clip);
     else
-        writeInclusiveRect(o, QRect(QPoint(0, 0), QPoint(-1, -1)));
+        o.inclusiveRect(none);
     o.u32(kFixed + stringBytes);
-    writeTextAndAdvances(o, text, stringBytes, dx);
-    d.w.endRecord();
+    o.utf16(text, stringBytes);
+    o.i32s(dx);
 }
 
 void RecordingCanvas::rectangle(const QRect& r) {

@@ -63,11 +63,13 @@ TEST_F(DataLevels, NestedGroupsPrintHeadersFootersAndTotals) {
 TEST_F(DataLevels, LineNumbersRestartPerGroupButNotThrough) {
     makeSales();
     addBand(btGroupHeader, 100, 20, QStringLiteral("[Dati.vendite.regione]"));
-    addText(10, 100, 200, 18, QStringLiteral("R [Dati.vendite.regione]"));
+    addText(10, 100, 200, 18, QStringLiteral("R [Dati.vendite.regione] #[LINE#]"));
     addBand(btMasterData, 300, 20, QStringLiteral("vxVendite"));
     addText(10, 300, 200, 18, QStringLiteral("[LINE#]/[LINETHROUGH#]"));
     ASSERT_TRUE(prepare());
-    EXPECT_EQ(texts(0), (QStringList{"R Nord", "1/1", "2/2", "3/3", "R Sud", "1/4", "2/5", "3/6"}));
+    // In a group header LINE# numbers the groups.
+    EXPECT_EQ(texts(0),
+              (QStringList{"R Nord #1", "1/1", "2/2", "3/3", "R Sud #2", "1/4", "2/5", "3/6"}));
 }
 
 TEST_F(DataLevels, FooterAfterTheLastRecordSeesTheLastRecord) {

@@ -89,12 +89,13 @@ TEST_F(SubReports, GroupsOfASubReportTotalTheirOwnRecords) {
     addSubReport(10, 110, 1);
     TvxPage& rows = listPage(QStringLiteral("vxTutte"), QStringLiteral("[importo] [LINE#]"));
     addBand(btGroupHeader, 50, 20, QStringLiteral("[fattura]"), &rows);
-    addText(0, 50, 200, 18, QStringLiteral("G [fattura]"), &rows);
+    addText(0, 50, 200, 18, QStringLiteral("G [fattura] #[LINE#]"), &rows);
     addBand(btGroupFooter, 200, 20, QString(), &rows);
     addText(0, 200, 200, 18, QStringLiteral("T [SUM([importo])]"), &rows);
     ASSERT_TRUE(prepare()) << ErrorText.toStdString();
-    EXPECT_EQ(texts(0), (QStringList{"G 1", "10 1", "T 10", "G 2", "10 1", "20 2", "T 30", "G 3",
-                                     "10 1", "20 2", "30 3", "T 60"}));
+    // A group header's LINE# numbers the groups, as on a page of its own.
+    EXPECT_EQ(texts(0), (QStringList{"G 1 #1", "10 1", "T 10", "G 2 #2", "10 1", "20 2", "T 30",
+                                     "G 3 #3", "10 1", "20 2", "30 3", "T 60"}));
 }
 
 TEST_F(SubReports, SideBySideContinueOnTheNextPageAndTheBandBelowFollowsTheTaller) {

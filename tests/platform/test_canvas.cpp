@@ -115,6 +115,17 @@ TEST(PainterCanvas, LineLeavesOutLastPixel) {
     }
 }
 
+TEST(PainterCanvas, PenWiderThanQtAllowsStillCoversThePage) {
+    for (int width : {30000, 40000, 1 << 20}) {
+        Surface s;
+        s.canvas->setPen(PenSpec{PenStyle::Solid, width, kBlack});
+        s.canvas->moveTo(0, 20);
+        s.canvas->lineTo(40, 20);
+        s.end();
+        EXPECT_TRUE(s.dark(20, 0) && s.dark(20, 39)) << width;
+    }
+}
+
 TEST(PainterCanvas, ZeroWidthPenIsOneDevicePixelWhenScaled) {
     QImage image(40, 40, QImage::Format_RGB32);
     image.fill(Qt::white);

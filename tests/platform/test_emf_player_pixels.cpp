@@ -3,6 +3,7 @@
 #include "platform/emf/emf_player.h"
 
 #include "platform/emf/emf_constants.h"
+#include "platform/fonts.h"
 #include "platform/painter_canvas.h"
 #include "tests/support/emf_test_builder.h"
 
@@ -213,6 +214,30 @@ TEST(EmfPlayerPixels, TinyAndFlatTextIsDrawnWithoutTheGlyphCache) {
         .raw(EMR_EXTTEXTOUTW, vx::test::extTextOutW(QStringLiteral("^A^W"), QPoint(0, 1500)));
     for (const int size : {64, 100})
         (void)render(b.build(), QSize(size, size));
+}
+
+TEST(EmfPlayerPixels, HugeTextIsFilledAsOutlines) {
+    // Glyphs above a thousand device pixels are filled as outlines: the
+    // stem of an "I" still inks the middle of the image, on either side of
+    // the limit, and an emoji (a colour glyph from a fallback face) of the
+    // largest size a file may ask for is drawn without rasterising it.
+    for (int height : {-900, -1200, -16384}) {
+        FontSpec font;
+        font.face = QStringLiteral("Arial");
+        font.height = height;
+        QImage img(64, 64, QImage::Format_ARGB32_Premultiplied);
+        img.fill(Qt::white);
+        {
+            QPainter painter(&img);
+            PainterCanvas canvas(painter);
+            canvas.setFont(font);
+            canvas.setBackgroundMode(BackgroundMode::Transparent);
+            canvas.setTextAlign(TextAlign::Baseline);
+            const int advance = std::max(1, fontTextWidth(font, QStringLiteral("I")) / 2);
+            canvas.textOut(32 - advance, -height / 2, QStringLiteral("I\U0001F600"));
+        }
+        EXPECT_NE(img.pixel(32, 32), qRgb(255, 255, 255)) << height;
+    }
 }
 
 // A clipped text record drawn without a clip of the canvas's own leaves its

@@ -152,5 +152,31 @@ TEST(TextLayout, JustifiedLineEndsAtTheRoomsEnd) {
     EXPECT_EQ(words[0].pos, 5);
 }
 
+TEST(TextLayout, SpansMeasuredOnceMatchWordsMeasuredByTheCanvas) {
+    // Unrounded advances (Times 11 points): every word placed from the
+    // line's advances lands where measuring it with the canvas puts it.
+    emf::RecordingCanvas canvas(QSize(100, 100));
+    FontSpec font;
+    font.face = "Times New Roman";
+    font.height = -15;
+    canvas.setFont(font);
+    auto width = [&canvas](const QString& s) { return canvas.textWidth(s); };
+    const char* lines[] = {"Il testo si allarga, parola dopo parola.", "a  bb   ccc ", " lead word",
+                           "mille lire", "unaparola  "};
+    for (const char* text : lines) {
+        const QString line = text;
+        for (int direction : {1, -1}) {
+            const std::vector<PlacedWord> words = JustifyLine(line, 40, direction, 333, width);
+            const std::vector<PlacedSpan> spans =
+                JustifySpans(line, 40, direction, 333, canvas.designAdvances(line));
+            ASSERT_EQ(spans.size(), words.size()) << text;
+            for (size_t i = 0; i < spans.size(); ++i) {
+                EXPECT_EQ(line.mid(spans[i].start, spans[i].length), words[i].text) << text;
+                EXPECT_EQ(spans[i].pos, words[i].pos) << text << " " << i;
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace vx::test
