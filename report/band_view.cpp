@@ -135,7 +135,16 @@ void TvxBandView::Draw(Canvas& c) {
     }
     SetCanvas(&c);
     ComputeDrawRect();
-    FillChecker(c, DrawRect);
+    // The checker is drawn where the page is: a band reaching past it (a
+    // damaged height or position) costs no bitmaps that nothing shows.
+    EdgeRect checker = DrawRect;
+    if (const TvxPage* page = OwnerPage()) {
+        checker.Left = std::max(checker.Left, 0);
+        checker.Top = std::max(checker.Top, 0);
+        checker.Right = std::min(checker.Right, page->pageMetrics.ScreenWidth);
+        checker.Bottom = std::min(checker.Bottom, page->pageMetrics.ScreenHeight);
+    }
+    FillChecker(c, checker);
     const int64_t L = Left, T = Top;
     c.setPen(PenSpec{PenStyle::Solid, 1, kButtonFace});
     c.setBrush(BrushSpec{BrushStyle::Null, kWhite, 0});

@@ -50,6 +50,26 @@ TEST_F(BandView, CheckerAlternatesWhiteAndSilverByPixel) {
     EXPECT_EQ(calls.calls.size(), 2u * 32u); // 2 columns x 8192 / 256 rows of tiles
 }
 
+TEST_F(BandView, CheckerStopsAtThePageEdge) {
+    // A damaged height or a position above the page: tiles only where the
+    // page is, the last one cut at its bottom edge.
+    const auto& metrics = report_.Pages->Pages(0).pageMetrics;
+    for (int top : {60, -5000}) {
+        TvxBandView& b = band(btMasterData, 0, top);
+        b.Height = 1 << 30;
+        CallRecorder canvas;
+        b.Draw(canvas);
+        const int firstRow = std::max(top, 0);
+        const int rows = (metrics.ScreenHeight - firstRow + 255) / 256;
+        const int columns = (metrics.ScreenWidth + 255) / 256;
+        EXPECT_EQ(canvas.calls.filter(QStringLiteral("image ")).size(), rows * columns) << top;
+        EXPECT_TRUE(canvas.calls.filter(QStringLiteral("image "))
+                        .last()
+                        .endsWith(QStringLiteral(" %1").arg(metrics.ScreenHeight)))
+            << top;
+    }
+}
+
 TEST_F(BandView, HorizontalBandSpansThePageWithItsCaptionTab) {
     TvxBandView& b = band(btMasterData, 25, 60);
     CallRecorder canvas;
