@@ -17,9 +17,9 @@ public:
 
 private:
     struct Operator {
-        ExprOp op;
-        int level;
-        qsizetype length; // characters consumed, keyword blank included
+        ExprOp op{};
+        int level = 0;
+        qsizetype length = 0; // characters consumed, keyword blank included
     };
 
     // Counts one level of nesting for as long as it lives.

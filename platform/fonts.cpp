@@ -78,7 +78,7 @@ struct FaceData {
     std::array<double, 256> latin = makeUnmeasured();
 
     static std::array<double, 256> makeUnmeasured() {
-        std::array<double, 256> a;
+        std::array<double, 256> a{};
         a.fill(std::numeric_limits<double>::quiet_NaN());
         return a;
     }
@@ -359,12 +359,9 @@ QString substituteFace(const QString& windowsFace) {
             continue;
         // A substitute that is not installed (e.g. Liberation Sans Narrow)
         // falls back to the family's regular face.
-        if (QFontDatabase::hasFamily(installed))
-            result = installed;
-        else if (installed.startsWith(QStringLiteral("Liberation Sans")))
-            result = QStringLiteral("Liberation Sans");
-        else
-            result = installed;
+        const bool variantMissing = !QFontDatabase::hasFamily(installed) &&
+                                    installed.startsWith(QStringLiteral("Liberation Sans"));
+        result = variantMissing ? QStringLiteral("Liberation Sans") : installed;
         break;
     }
     if (resolved.size() >= kMaxResolved)

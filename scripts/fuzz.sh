@@ -11,8 +11,8 @@
 #   cores: VX_FUZZ_JOBS=2 scripts/fuzz.sh 1800 4242
 #   VX_FUZZ_RUNS=N runs each target for N executions instead of for a time (a
 #   campaign toward a count: VX_FUZZ_RUNS=10000000 scripts/fuzz.sh 0 4242 emf).
-# VX_DETECT_LEAKS=1 adds LeakSanitizer (tests/lsan.supp names the only
-# allocations it forgives).
+# LeakSanitizer is on (tests/lsan.supp names the only allocations it
+# forgives); VX_DETECT_LEAKS=0 leaves it out.
 # An input that crashes, times out or runs out of memory is copied into the
 # target's corpus as fuzz/corpus/<target>/regression-<hash>: commit it, the
 # suite replays every corpus file (fuzz_replay_<target>) from then on.
@@ -54,7 +54,7 @@ run_target() {
   echo "fuzzing $target for $what with seed $seed"
   # A fixed hash seed keeps Qt's hash tables (and so the paths taken) the same
   # from run to run.
-  if QT_HASH_SEED=0 ASAN_OPTIONS=detect_leaks=${VX_DETECT_LEAKS:-0} \
+  if QT_HASH_SEED=0 ASAN_OPTIONS=detect_leaks=${VX_DETECT_LEAKS:-1} \
     LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
     QT_QPA_PLATFORM=offscreen \
     build/fuzz/fuzz/fuzz_"$target" -seed="$seed" "$limit" -rss_limit_mb=4096 \

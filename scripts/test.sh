@@ -19,6 +19,8 @@ bash scripts/check.sh format layers
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$jobs"
 ctest --preset release -j "$jobs"
+# clang-tidy on the product files the latest commits changed (scripts/check.sh).
+bash scripts/check.sh tidy
 
 # Our users run Italian desktops: the whole suite again under the real
 # it_IT.UTF-8 system locale (every Qt program takes the C library's locale
@@ -37,11 +39,12 @@ for loc in C.UTF-8 de_CH.UTF-8; do
 done
 
 if [ "${1:-}" != "--quick" ]; then
-  # The same suite under AddressSanitizer and UndefinedBehaviorSanitizer;
-  # VX_DETECT_LEAKS=1 adds LeakSanitizer (tests/lsan.supp).
+  # The same suite under AddressSanitizer, UndefinedBehaviorSanitizer and
+  # LeakSanitizer (tests/lsan.supp names the only allocations it forgives;
+  # VX_DETECT_LEAKS=0 leaves leaks out while you work).
   cmake --preset asan >/dev/null
   cmake --build --preset asan -j "$jobs"
-  ASAN_OPTIONS=detect_leaks=${VX_DETECT_LEAKS:-0} \
+  ASAN_OPTIONS=detect_leaks=${VX_DETECT_LEAKS:-1} \
     LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
     ctest --preset asan -j "$jobs"
   # Each fuzz target for a short while, with its seed corpus.

@@ -294,7 +294,7 @@ struct EmfPlayer::Impl {
     }
 
     // Draws a device-space path with the current objects.
-    void drawDevicePath(QPainterPath device, Canvas::PathDraw mode) {
+    void drawDevicePath(const QPainterPath& device, Canvas::PathDraw mode) {
         const QTransform l2d = logicalToDevice();
         if (l2d.isInvertible()) {
             QPainterPath logical = l2d.inverted().map(device);

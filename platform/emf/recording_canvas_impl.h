@@ -174,7 +174,7 @@ struct RecordingCanvas::Impl {
         if (s.*handle != 0 && s.*selected == want)
             return;
         const uint32_t old = s.*handle;
-        uint32_t h;
+        uint32_t h = 0;
         if (auto stock = recording::stockFor(want)) {
             h = *stock;
         } else {
