@@ -47,9 +47,9 @@ namespace vx::emf {
 template <class T = std::monostate> class Checked {
 public:
     Checked(T value) : value_(std::move(value)) {}
-    static Checked damaged(QString what) {
+    static Checked damaged(const QString& what) {
         Checked c;
-        c.damage_ = std::move(what);
+        c.damage_ = what;
         return c;
     }
 
