@@ -19,7 +19,7 @@ namespace {
 constexpr double kSampleWidth = 920;
 constexpr double kSampleHeight = 500;
 struct SampleBar {
-    int left, top, right, bottom;
+    int left = 0, top = 0, right = 0, bottom = 0;
     Color color;
 };
 constexpr SampleBar kSampleBars[] = {

@@ -23,7 +23,7 @@ QByteArray containerStreamFrom(const QByteArray& bytes) {
     if (ole::parseContainerStream(bytes))
         return bytes;
     ByteReader in(bytes);
-    const QByteArray prefix = ole::readContainerStream(in); // bytes after it are not the object's
+    QByteArray prefix = ole::readContainerStream(in); // bytes after it are not the object's
     if (in.ok())
         return prefix;
     if (ole::isCompoundFile(bytes))
