@@ -128,6 +128,8 @@ public:
             *p_++ = 0;
     }
     void i32s(std::span<const int> values) {
+        if (values.empty())
+            return; // an empty span may have no data pointer at all
         if constexpr (std::endian::native == std::endian::little) {
             std::memcpy(p_, values.data(), values.size() * 4);
             p_ += values.size() * 4;
