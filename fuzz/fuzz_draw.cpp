@@ -3,9 +3,6 @@
 // metafile while designing and while preparing (text objects in every draw
 // mode, as the engine drives them). Boxes are recorded instead of shown; the
 // library's own exceptions are expected, anything else is a finding.
-#include "addins/barcode/codebarre_view.h"
-#include "addins/ole/ole_view.h"
-#include "addins/richtext/rich_view.h"
 #include "fuzz/fuzz_exit.h"
 #include "fuzz/fuzz_setup.h"
 #include "platform/emf/recording_canvas.h"
@@ -51,9 +48,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     vx::fuzz::endWithoutStaticDestructors([] { vx::fontTextWidth(vx::FontSpec{}, "x"); });
     vx::fuzz::setUpReportTarget();
     vx::InstallNameResolution(); // text objects evaluate through the report
-    vx::RegisterOleAddIn();      // add-in objects draw too
-    vx::RegisterBarcodeAddIn();
-    vx::RegisterRichTextAddIn();
+    vx::fuzz::registerAddIns();
     return 0;
 }
 

@@ -6,9 +6,6 @@
 // exceptions; a crash, a sanitizer report or a hang is a finding. The run is
 // stopped after a few thousand records or pages, as a host would, so that a
 // template asking for billions of records does not count as a hang.
-#include "addins/barcode/codebarre_view.h"
-#include "addins/ole/ole_view.h"
-#include "addins/richtext/rich_view.h"
 #include "app/demo_samples.h"
 #include "engine/engine_hooks.h"
 #include "engine/engine_state.h"
@@ -50,9 +47,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     module() = vx::registerDatabaseModule(file);
     vx::InstallNameResolution();
     vx::InstallEngine();
-    vx::RegisterOleAddIn(); // the samples carry add-in objects
-    vx::RegisterBarcodeAddIn();
-    vx::RegisterRichTextAddIn();
+    vx::fuzz::registerAddIns();
     return 0;
 }
 

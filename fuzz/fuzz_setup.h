@@ -7,6 +7,9 @@
 // every reset, and boxes recorded instead of shown, forgotten after each
 // input.
 
+#include "addins/barcode/codebarre_view.h"
+#include "addins/ole/ole_view.h"
+#include "addins/richtext/rich_view.h"
 #include "platform/locale_settings.h"
 #include "platform/message_box.h"
 #include "platform/process_state.h"
@@ -30,6 +33,14 @@ inline void setUpReportTarget() {
         ReplacePrinterSettings(std::make_unique<TPrinterSettings>(nullptr));
     });
     boxes();
+}
+
+// The add-in classes whose records templates carry (read, drawn and
+// prepared by the report targets).
+inline void registerAddIns() {
+    RegisterOleAddIn();
+    RegisterBarcodeAddIn();
+    RegisterRichTextAddIn();
 }
 
 // The library state back to its start-up value for the next input.

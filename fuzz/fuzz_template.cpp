@@ -1,9 +1,6 @@
 // libFuzzer entry: reads a report template stream from the input bytes.
 // Boxes are recorded instead of shown; the library's own exceptions (a
 // damaged header) are expected, anything else is a finding.
-#include "addins/barcode/codebarre_view.h"
-#include "addins/ole/ole_view.h"
-#include "addins/richtext/rich_view.h"
 #include "fuzz/fuzz_setup.h"
 #include "platform/errors.h"
 #include "report/library_state.h"
@@ -18,10 +15,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(*argc, *argv);
     vx::fuzz::setUpReportTarget();
-    // Add-in records are read by their classes.
-    vx::RegisterOleAddIn();
-    vx::RegisterBarcodeAddIn();
-    vx::RegisterRichTextAddIn();
+    vx::fuzz::registerAddIns();
     return 0;
 }
 

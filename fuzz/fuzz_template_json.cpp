@@ -4,9 +4,6 @@
 // export do. Boxes are recorded instead of shown; the library's own
 // exceptions (a malformed form, a field out of range) are expected,
 // anything else is a finding.
-#include "addins/barcode/codebarre_view.h"
-#include "addins/ole/ole_view.h"
-#include "addins/richtext/rich_view.h"
 #include "fuzz/fuzz_setup.h"
 #include "platform/errors.h"
 #include "report/library_state.h"
@@ -22,9 +19,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(*argc, *argv);
     vx::fuzz::setUpReportTarget();
-    vx::RegisterOleAddIn();
-    vx::RegisterBarcodeAddIn();
-    vx::RegisterRichTextAddIn();
+    vx::fuzz::registerAddIns();
     return 0;
 }
 
