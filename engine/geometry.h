@@ -5,16 +5,14 @@
 // the sums the engine forms (cursor plus band height plus footer) stay far
 // inside 32 bits.
 
-#include <algorithm>
+#include "platform/coord.h"
+
 #include <cstdint>
 
 namespace vx {
 
-// About 270 metres at 96 pixels per inch.
+// About 270 metres at 96 pixels per inch; clampCoord(v, kMaxCoordinate)
+// limits a value to it.
 inline constexpr int32_t kMaxCoordinate = 1 << 20;
-
-inline int32_t clampCoord(int64_t v) {
-    return int32_t(std::clamp<int64_t>(v, -kMaxCoordinate, kMaxCoordinate));
-}
 
 } // namespace vx

@@ -60,10 +60,10 @@ void markObjects(PageRun& page) {
         o->DesignWidth = o->Width;
         o->ParentBand = nullptr;
         // Stored bounds are kept in a range the engine's sums cannot leave.
-        o->Left = clampCoord(o->Left);
-        o->Top = clampCoord(o->Top);
-        o->Width = clampCoord(o->Width);
-        o->Height = clampCoord(o->Height);
+        o->Left = clampCoord(o->Left, kMaxCoordinate);
+        o->Top = clampCoord(o->Top, kMaxCoordinate);
+        o->Width = clampCoord(o->Width, kMaxCoordinate);
+        o->Height = clampCoord(o->Height, kMaxCoordinate);
     }
 }
 
@@ -152,8 +152,8 @@ void makeChain(PageRun& page, int type, BandKeys& keys) {
         auto band = bands.empty() ? std::move(page.Bands[size_t(type)])
                                   : std::make_unique<TvxBand>(&page, type);
         band->TakeView(view, page.IsSubReportPage);
-        band->Top = clampCoord(band->Top);
-        band->Height = clampCoord(band->Height);
+        band->Top = clampCoord(band->Top, kMaxCoordinate);
+        band->Height = clampCoord(band->Height, kMaxCoordinate);
         addKey(keys, view);
         collectObjects(page, *band);
         bands.push_back(std::move(band));
@@ -208,10 +208,10 @@ void pairGroups(PageRun& page) {
 void computeColumns(PageRun& page) {
     const TvxPage& tp = *page.Template;
     page.ColumnCount = std::clamp(tp.ColumnCount, 1, 1000);
-    page.ColumnGap = clampCoord(tp.ColumnGap);
+    page.ColumnGap = clampCoord(tp.ColumnGap, kMaxCoordinate);
     const int64_t width =
         int64_t(page.RightEdge()) - page.LeftEdge() - int64_t(page.ColumnCount) * page.ColumnGap;
-    page.ColumnWidth = clampCoord(width / page.ColumnCount);
+    page.ColumnWidth = clampCoord(width / page.ColumnCount, kMaxCoordinate);
     page.Template->ColumnWidth = page.ColumnWidth;
 }
 

@@ -24,23 +24,26 @@ int32_t PageRun::TopEdge() const {
     const TvxPage& p = *Template;
     if (!p.UseMargins)
         return 0;
-    return clampCoord(p.Margins.Top != 0 ? p.Margins.Top : p.pageMetrics.ScreenOffsetY);
+    return clampCoord(p.Margins.Top != 0 ? p.Margins.Top : p.pageMetrics.ScreenOffsetY,
+                      kMaxCoordinate);
 }
 
 int32_t PageRun::LeftEdge() const {
     const TvxPage& p = *Template;
     if (!p.UseMargins)
         return 0;
-    return clampCoord(p.Margins.Left != 0 ? p.Margins.Left : p.pageMetrics.ScreenOffsetX);
+    return clampCoord(p.Margins.Left != 0 ? p.Margins.Left : p.pageMetrics.ScreenOffsetX,
+                      kMaxCoordinate);
 }
 
 int32_t PageRun::RightEdge() const {
     const TvxPage& p = *Template;
     const PageMetrics& m = p.pageMetrics;
     if (!p.UseMargins)
-        return clampCoord(m.ScreenWidth);
+        return clampCoord(m.ScreenWidth, kMaxCoordinate);
     return clampCoord(p.Margins.Right != 0 ? int64_t(m.ScreenWidth) - p.Margins.Right
-                                           : int64_t(m.ScreenOffsetX) + m.ScreenPrintWidth);
+                                           : int64_t(m.ScreenOffsetX) + m.ScreenPrintWidth,
+                      kMaxCoordinate);
 }
 
 int32_t PageRun::BottomEdge() const {
@@ -53,7 +56,7 @@ int32_t PageRun::BottomEdge() const {
     const TvxBand* footer = Band(btPageFooter);
     if (footer && footer->HasObjects())
         edge -= footer->Height;
-    return clampCoord(edge);
+    return clampCoord(edge, kMaxCoordinate);
 }
 
 TvxView* PageRun::Context(int bandType) {

@@ -10,6 +10,7 @@
 // canvas (platform/painter_canvas.h) drawing on a QPainter.
 
 #include "platform/color.h"
+#include "platform/coord.h"
 
 #include <QImage>
 #include <QPainterPath>
@@ -185,7 +186,7 @@ inline void Canvas::drawPath(const QPainterPath& path, PathDraw mode) {
         for (const QPolygonF& poly : path.toFillPolygons()) {
             std::vector<QPoint> pts;
             for (const QPointF& p : poly)
-                pts.push_back(p.toPoint());
+                pts.push_back(toCoordPoint(p));
             polygon(pts);
         }
         setPen(savedPen);
@@ -195,7 +196,7 @@ inline void Canvas::drawPath(const QPainterPath& path, PathDraw mode) {
         for (const QPolygonF& poly : path.toSubpathPolygons()) {
             std::vector<QPoint> pts;
             for (const QPointF& p : poly)
-                pts.push_back(p.toPoint());
+                pts.push_back(toCoordPoint(p));
             polyline(pts);
         }
         setBrush(savedBrush);
@@ -208,9 +209,7 @@ inline std::vector<double> Canvas::designAdvances(const QString& text) {
 }
 
 inline void Canvas::intersectClipPath(const QPainterPath& path) {
-    const QRectF b = path.boundingRect();
-    intersectClipRect(QRect(QPoint(int(std::floor(b.left())), int(std::floor(b.top()))),
-                            QPoint(int(std::ceil(b.right())) - 1, int(std::ceil(b.bottom())) - 1)));
+    intersectClipRect(toCoordAlignedRect(path.boundingRect()));
 }
 
 // Helper: GDI's RECT built from edges (QRect's own constructor takes sizes).

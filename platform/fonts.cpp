@@ -1,5 +1,6 @@
 #include "platform/fonts.h"
 
+#include "platform/coord.h"
 #include "platform/process_state.h"
 
 #include <QFontDatabase>
@@ -219,12 +220,12 @@ std::shared_ptr<FaceData> loadFace(const FontSpec& spec) {
 
 // GDI's rounding of a scaled metric (FreeType's MulFix followed by +32 >> 6).
 int roundMetric(double v) {
-    return int(std::floor(v + 0.5));
+    return toCoord(v, CoordRounding::HalfUp);
 }
 
 double emForHeight(const FaceData& face, int height) {
     if (height < 0)
-        return double(-height);
+        return -double(height);
     if (height == 0)
         height = 16; // GDI's default cell height for a zero height
     // A cell height: GDI scales the em so that the Windows ascent + descent
@@ -283,8 +284,7 @@ SizedFont& sizedFont(const FontSpec& spec) {
     m.aveCharWidth = roundMetric(face.xAvgCharWidth * sized->scaleX);
     m.maxCharWidth = roundMetric(face.bboxWidth * sized->scaleX);
     if (spec.width > 0 && sized->scaleY > 0)
-        sized->stretch =
-            std::clamp(int(std::lround(100.0 * sized->scaleX / sized->scaleY)), 1, 4000);
+        sized->stretch = std::clamp(toCoord(100.0 * sized->scaleX / sized->scaleY), 1, 4000);
     SizedFont& result = *sized;
     cache.emplace(std::move(key), std::move(sized));
     last = &result;
@@ -429,7 +429,7 @@ QFont qfontFor(const FontSpec& spec, double scale) {
         sized.baseMade = true;
     }
     QFont font = sized.base;
-    font.setPixelSize(std::max(1, int(std::lround(sized.ppemY * scale))));
+    font.setPixelSize(std::max(1, toCoord(sized.ppemY * scale)));
     font.setUnderline(spec.underline);
     font.setStrikeOut(spec.strikeOut);
     if (spec.width > 0 && sized.scaleY > 0)
@@ -452,7 +452,7 @@ QRawFont fontRawFont(const FontSpec& font) {
         sized.inks.clear();
         sized.drawingMade = true;
         QFont f = baseQFont(font);
-        f.setPixelSize(std::max(1, int(std::lround(sized.ppemY))));
+        f.setPixelSize(std::max(1, toCoord(sized.ppemY)));
         sized.drawing = QRawFont::fromFont(f, QFontDatabase::Any);
         if (sized.drawing.isValid())
             sized.drawing.setPixelSize(sized.ppemY);

@@ -138,8 +138,9 @@ void PainterCanvas::textOut(int x, int y, const QString& text, uint32_t options,
                             : (align & TextAlign::Right)                     ? -width
                                                                              : width;
         const double angle = font.escapement / 10.0 * M_PI / 180.0;
-        state_.currentPos = origin + QPoint(int(std::lround(move * std::cos(angle))),
-                                            int(std::lround(-move * std::sin(angle))));
+        state_.currentPos =
+            QPoint(clampCoord(int64_t(origin.x()) + toCoord(move * std::cos(angle))),
+                   clampCoord(int64_t(origin.y()) + toCoord(-move * std::sin(angle))));
     }
 }
 

@@ -392,10 +392,9 @@ private:
         canvas_.setWorldTransform(QTransform::fromTranslate(req_.dest.Left, req_.dest.Top) *
                                   baseWorld_);
         const double originX = tr->reference.x() * req_.sx;
-        const SpacedAdvances spacing =
-            spaceAdvances(tr->dx, emf::clampCoord(int64_t(tr->bounds.right) - tr->bounds.left + 1),
-                          emf::clampCoord(int64_t(tr->bounds.bottom) - tr->bounds.top + 1), angle_,
-                          req_.sx, originX);
+        const SpacedAdvances spacing = spaceAdvances(
+            tr->dx, clampCoord(int64_t(tr->bounds.right) - tr->bounds.left + 1),
+            clampCoord(int64_t(tr->bounds.bottom) - tr->bounds.top + 1), angle_, req_.sx, originX);
         QRect rect;
         if (tr->hasRect)
             rect = rectFromEdges(

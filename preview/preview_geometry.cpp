@@ -1,17 +1,14 @@
 #include "preview/preview_geometry.h"
 
+#include "platform/coord.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace vx::preview {
 
 int roundEven(double value) {
-    if (std::isnan(value))
-        return 0;
-    const double limit = double(kCoordinateLimit);
-    value = std::clamp(value, -limit, limit);
-    // nearbyint rounds with the current mode, which is to-nearest-even.
-    return int(std::nearbyint(value));
+    return toCoord(value, CoordRounding::HalfEven, int32_t(kCoordinateLimit));
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include "platform/platform_state.h"
 
 #include "expr/evaluator.h"
+#include "platform/coord.h"
 #include "platform/errors.h"
 #include "report/library_state.h"
 #include "report/report.h"
@@ -149,7 +150,7 @@ void drawSpreadLine(Canvas& c, const QString& line, int32_t start, int direction
         for (qsizetype i = 0; i < span.length; ++i) {
             const size_t at = size_t(span.start + i);
             position += at < advances.size() ? advances[at] : 0.0;
-            const int end = int(std::floor(position + 0.5));
+            const int end = toCoord(position, CoordRounding::HalfUp);
             word.advances[size_t(i)] = end - placed;
             placed = end;
         }

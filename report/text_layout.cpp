@@ -1,5 +1,7 @@
 #include "report/text_layout.h"
 
+#include "platform/coord.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -197,9 +199,7 @@ std::vector<PlacedSpan> spreadLine(const QString& line, int32_t start, int direc
         const qsizetype length = to - from;
         const int w = length == 0 ? 0 : width(from, length);
         if (length > 0)
-            words.push_back({from, length,
-                             saturate32(int64_t(
-                                 std::nearbyint(std::clamp(pos, -2147483648.0, 2147483647.0))))});
+            words.push_back({from, length, toCoord(pos, CoordRounding::HalfEven)});
         pos += direction * (w + gap);
         from = to + 1;
     }
@@ -226,12 +226,14 @@ std::vector<PlacedSpan> JustifySpans(const QString& line, int32_t start, int dir
         return size_t(i) < advances.size() ? advances[size_t(i)] : 0.0;
     };
     // Only called when the line has a blank.
-    auto blank = [&] { return int(std::floor(advance(line.indexOf(QLatin1Char(' '))) + 0.5)); };
+    auto blank = [&] {
+        return toCoord(advance(line.indexOf(QLatin1Char(' '))), CoordRounding::HalfUp);
+    };
     return spreadLine(line, start, direction, room, blank, [&](qsizetype from, qsizetype count) {
         double sum = 0;
         for (qsizetype i = from; i < from + count; ++i)
             sum += advance(i);
-        return int(std::floor(sum + 0.5));
+        return toCoord(sum, CoordRounding::HalfUp);
     });
 }
 

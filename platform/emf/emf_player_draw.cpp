@@ -243,7 +243,7 @@ void EmfPlayer::Impl::playArc(const EmfRecord& rec) {
     } else if (rec.type == EMR_ARCTO) {
         p.moveTo(st.dc.currentPosition);
         p.arcTo(box, a0, sweep);
-        st.dc.currentPosition = p.currentPosition().toPoint();
+        st.dc.currentPosition = toCoordPoint(p.currentPosition());
     } else {
         p.arcMoveTo(box, a0);
         p.arcTo(box, a0, sweep);
@@ -265,7 +265,7 @@ void EmfPlayer::Impl::playAngleArc(const EmfRecord& rec) {
     QPainterPath p;
     p.moveTo(st.dc.currentPosition);
     p.arcTo(box, start, std::clamp<double>(sweep, -3600, 3600));
-    st.dc.currentPosition = p.currentPosition().toPoint();
+    st.dc.currentPosition = toCoordPoint(p.currentPosition());
     shape(p, false, true);
 }
 
@@ -294,9 +294,12 @@ void EmfPlayer::Impl::playPathRecord(uint32_t type, ByteReader& r) {
         return;
     }
     case EMR_WIDENPATH: {
+        // The pen's width in device pixels, limited like a coordinate: a
+        // damaged mapping can make it infinite or NaN.
+        const double width =
+            std::max(1, st.dc.pen.width) * std::sqrt(std::abs(logicalToDevice().determinant()));
         QPainterPathStroker stroker;
-        stroker.setWidth(std::max(1, st.dc.pen.width) *
-                         std::sqrt(std::abs(logicalToDevice().determinant())));
+        stroker.setWidth(std::max(1, toCoord(width)));
         st.path = stroker.createStroke(st.path);
         return;
     }

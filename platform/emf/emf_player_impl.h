@@ -221,8 +221,8 @@ struct EmfPlayer::Impl {
         if (st.dc.clip) {
             canvas->setWorldTransform(deviceToDest * base);
             QRectF r;
-            if (isRectPath(*st.dc.clip, &r) && r.toRect() == r.toAlignedRect())
-                canvas->intersectClipRect(r.toRect());
+            if (isRectPath(*st.dc.clip, &r) && toCoordRect(r) == toCoordAlignedRect(r))
+                canvas->intersectClipRect(toCoordRect(r));
             else
                 canvas->intersectClipPath(*st.dc.clip);
         }

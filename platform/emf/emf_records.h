@@ -7,6 +7,7 @@
 // vector is the natural result, e.g. points).
 
 #include "platform/canvas.h"
+#include "platform/coord.h"
 #include "platform/emf/emf_reader.h"
 
 #include <QPoint>
@@ -37,12 +38,6 @@ RectL readRectL(ByteReader& r);
 // A COLORREF; the top byte (palette flags) is dropped.
 Color readColor(ByteReader& r);
 
-// Coordinates are limited to +-2^29 before they become QRects, whose edge
-// arithmetic (x + width - 1) must not overflow; no page comes near.
-inline int clampCoord(int64_t v) {
-    constexpr int64_t kLimit = int64_t(1) << 29;
-    return int(std::clamp<int64_t>(v, -kLimit, kLimit));
-}
 // A RECTL with exclusive right and bottom edges (as GDI calls take them).
 inline QRect qrectFromEdges(const RectL& r) {
     return rectFromEdges(clampCoord(r.left), clampCoord(r.top), clampCoord(r.right),

@@ -41,11 +41,11 @@ bool fitsInt16(const QPoint& p) {
 } // namespace
 
 int pixelsToFrameUnits(int pixels) {
-    return int(std::lround(double(pixels) * 2540.0 / kReferenceDpi));
+    return toCoord(double(pixels) * 2540.0 / kReferenceDpi);
 }
 
 int frameUnitsToPixels(int frameUnits) {
-    return int(std::lround(double(frameUnits) * kReferenceDpi / 2540.0));
+    return toCoord(double(frameUnits) * kReferenceDpi / 2540.0);
 }
 
 RecordingCanvas::RecordingCanvas(QSize pageSize) : pageSize_(pageSize) {
@@ -212,8 +212,8 @@ void RecordingCanvas::textOut(int x, int y, const QString& text, uint32_t option
     if (!bounds.isEmpty())
         d.w.addBounds(bounds);
     if (d.s.textAlign & TextAlign::UpdateCP)
-        d.s.position = turned ? turn.map(QPointF(double(width), 0)).toPoint()
-                              : QPointF(double(width) + origin.x(), origin.y()).toPoint();
+        d.s.position = toCoordPoint(turned ? turn.map(QPointF(double(width), 0))
+                                           : QPointF(double(width) + origin.x(), origin.y()));
 
     // EMR_EXTTEXTOUTW, composed in one piece: a page holds one per word.
     constexpr uint32_t kFixed = 76; // record fields before the string

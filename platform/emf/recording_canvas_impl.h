@@ -213,17 +213,9 @@ struct RecordingCanvas::Impl {
 
     // Bounds of a record (inclusive device pixels) for the record's own field.
     QRect deviceRect(const QRectF& logical, double grow) const {
-        const QRectF dev = s.world.mapRect(logical).adjusted(-grow, -grow, grow, grow);
-        return QRect(
-            QPoint(boundedPixel(std::floor(dev.left())), boundedPixel(std::floor(dev.top()))),
-            QPoint(boundedPixel(std::ceil(dev.right())) - 1,
-                   boundedPixel(std::ceil(dev.bottom())) - 1));
-    }
-    // A damaged picture played onto the page can map to coordinates far
-    // outside the int range; they are limited instead of overflowing.
-    static int boundedPixel(double v) {
-        constexpr double kLimit = 1 << 30;
-        return std::isnan(v) ? 0 : int(std::clamp(v, -kLimit, kLimit));
+        // A damaged picture played onto the page can map to coordinates far
+        // outside the int range; they are limited instead of overflowing.
+        return toCoordAlignedRect(s.world.mapRect(logical).adjusted(-grow, -grow, grow, grow));
     }
 };
 

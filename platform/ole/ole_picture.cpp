@@ -17,7 +17,7 @@ constexpr Color kPlaceholderGrey = rgb(128, 128, 128);
 // A length in 0.01 mm as pixels; the span of two stored edges is taken in
 // 64 bits (hostile edges far apart) and the result kept to coordinates.
 int himetricToPixels(int64_t v, int ppi) {
-    return emf::clampCoord(std::llround(double(v) * ppi / 2540.0));
+    return clampCoord(std::llround(double(v) * ppi / 2540.0));
 }
 
 QImage dibImage(const QByteArray& data) {
