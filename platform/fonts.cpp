@@ -156,9 +156,14 @@ struct FontKeyHash {
 };
 
 // The fonts' part of the library state: faces and sized fonts made so far,
-// and the installed faces that stand for Windows face names. Only a cache:
-// emptying it changes no result.
-struct FontCache : DefaultResetPart<FontCache> {
+// and the installed faces that stand for Windows face names. Only a cache of
+// what the installed fonts measure: emptying it changes no result, so a
+// reset of the library state keeps it. Loading a face costs more than most
+// work done between two resets (a test case, a fuzz input), and the fonts
+// installed do not change with the state.
+struct FontCache : LibraryStatePart {
+    void reset() override {}
+
     QHash<QString, std::shared_ptr<FaceData>> faces;
     std::unordered_map<FontKey, std::unique_ptr<SizedFont>, FontKeyHash> sized;
     // Text records come in runs with the same font: the last one found is
@@ -178,6 +183,12 @@ std::shared_ptr<FaceData> loadFace(const FontSpec& spec) {
     auto it = faces.find(key);
     if (it != faces.end())
         return it.value();
+    // Bounded: every face name a hostile file gives makes a face (the
+    // font system falls back to an installed one), and the cache outlives
+    // resets. Sized fonts keep their own faces alive.
+    constexpr qsizetype kMaxCachedFaces = 256;
+    if (faces.size() >= kMaxCachedFaces)
+        faces.clear();
     auto data = std::make_shared<FaceData>();
     data->font = baseQFont(spec);
     QFont probe = data->font;
