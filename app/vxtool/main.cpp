@@ -52,6 +52,10 @@ int main(int argc, char** argv) {
     // OpenGL libraries "offscreen" loads.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "minimal:enable_fonts");
+    // No event loop runs here: Qt's plain Unix event dispatcher starts
+    // quicker than the GLib one it chooses by default.
+    if (qEnvironmentVariableIsEmpty("QT_NO_GLIB"))
+        qputenv("QT_NO_GLIB", "1");
     // Commands that draw text ask fontconfig early; its set-up overlaps
     // the start of Qt and the reading of the input.
     const vx::FontConfigWarmUp fonts;
