@@ -1,11 +1,6 @@
 #include "app/library_init.h"
 
-#include "addins/barcode/codebarre_view.h"
-#include "addins/chart/graph_view.h"
-#include "addins/framedtext/framed_memo_view.h"
-#include "addins/ole/ole_view.h"
-#include "addins/richtext/rich_view.h"
-#include "addins/shape/shape_view.h"
+#include "addins/register_addins.h"
 #include "app/preparation_window.h"
 #include "engine/engine_hooks.h"
 #include "platform/message_box.h"
@@ -49,21 +44,6 @@ void initLibrary() {
     // 5. Add-in object classes.
     RegisterAddIns();
 }
-
-void RegisterAddIns() {
-    libraryState().addInitialiser(QStringLiteral("add-ins"), [] {
-        RegisterFramedMemoAddIn();
-        RegisterOleAddIn();
-        RegisterGraphAddIn();
-        RegisterBarcodeAddIn();
-        RegisterShapeAddIn();
-        RegisterRichTextAddIn();
-    });
-}
-
-} // namespace vx
-
-namespace vx {
 
 void shutdownLibrary() {
     FreeOpenPreviews();

@@ -9,12 +9,6 @@ namespace vx {
 // the preview on the report). Each layer adds its own initialisation here.
 void initLibrary();
 
-// Registers the add-in object classes in their order (framed text, OLE,
-// chart, barcode, shape, rich text), so that templates holding them load;
-// part of initLibrary, and what the command-line tool needs of it. A second
-// call changes nothing.
-void RegisterAddIns();
-
 // Frees the process-wide objects that hold windows or printers; runs before
 // the application object is destroyed.
 void shutdownLibrary();

@@ -1,6 +1,7 @@
 #include "preview/page_render.h"
 
 #include "platform/errors.h"
+#include "platform/page_image.h"
 #include "platform/painter_canvas.h"
 #include "report/emf_pages.h"
 
@@ -49,7 +50,9 @@ QImage renderPage(const PreparedPageInfo& page, int pageIndex, double zoom) {
     const int h = std::max(1, r.Bottom);
     if (int64_t(w) * h > kMaxRenderPixels)
         throw VxError(QStringLiteral("La pagina è troppo grande per questo ingrandimento."));
-    QImage image(w, h, QImage::Format_RGB32);
+    QImage image = newPageImage(w, h, QImage::Format_RGB32);
+    if (image.isNull())
+        throw VxError(QStringLiteral("La pagina è troppo grande per questo ingrandimento."));
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, false);

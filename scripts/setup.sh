@@ -13,7 +13,7 @@ packages=(
   cups cups-bsd cups-client cups-ipp-utils printer-driver-cups-pdf
   poppler-utils emf2svg sqlite3
   zbar-tools libzint-dev
-  libgsf-1-dev
+  libgsf-1-dev zlib1g-dev libfontconfig-dev
   locales
 )
 

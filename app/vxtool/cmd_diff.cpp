@@ -13,10 +13,10 @@
 #include "app/vxtool/prepared_load.h"
 #include "platform/atomic_file.h"
 #include "platform/errors.h"
+#include "platform/png_writer.h"
 #include "preview/page_diff.h"
 #include "preview/page_render.h"
 
-#include <QBuffer>
 #include <QDir>
 
 #include <cmath>
@@ -54,9 +54,8 @@ bool parseOptions(const QStringList& arguments, DiffOptions& o) {
 
 void writeDifference(const QString& dir, int page, const QImage& picture) {
     const QString file = QDir(dir).filePath(QStringLiteral("pagina-%1.png").arg(page));
-    QByteArray png;
-    QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
+    const QByteArray png = encodePng(picture);
+    if (png.isEmpty())
         throw VxError(saveErrorMessage(file));
     writeFileAtomically(file, png);
 }

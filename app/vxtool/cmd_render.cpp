@@ -12,11 +12,10 @@
 #include "app/vxtool/prepared_load.h"
 #include "platform/atomic_file.h"
 #include "platform/errors.h"
+#include "platform/png_writer.h"
 #include "preview/page_render.h"
 
-#include <QBuffer>
 #include <QImage>
-#include <QImageWriter>
 
 #include <cmath>
 
@@ -28,11 +27,6 @@ namespace {
 // preview::kMaxRenderPixels.
 constexpr double kMinZoom = 1;
 constexpr double kMaxZoom = 1000;
-// Qt's PNG quality 80 selects zlib level 1, the fastest that compresses: a
-// page of text and lines comes out little larger than at the default level
-// in a fraction of the time.
-constexpr int kPngQuality = 80;
-
 enum class Format { Png, Svg, Emf };
 
 Format formatOf(const QString& output) {
@@ -43,15 +37,9 @@ Format formatOf(const QString& output) {
     return Format::Png;
 }
 
-QByteArray encodePng(const QImage& image, const QString& output) {
-    QByteArray png;
-    // Room for the encoded page up front: growing the buffer step by step
-    // copied it over and over.
-    png.reserve(qsizetype(image.sizeInBytes() / 2) + 65536);
-    QBuffer buffer(&png);
-    QImageWriter writer(&buffer, "png");
-    writer.setQuality(kPngQuality);
-    if (!buffer.open(QIODevice::WriteOnly) || !writer.write(image))
+QByteArray pngOf(const QImage& image, const QString& output) {
+    QByteArray png = encodePng(image);
+    if (png.isEmpty())
         throw VxError(saveErrorMessage(output));
     return png;
 }
@@ -67,7 +55,7 @@ void writePage(const TvxEMFPages& pages, int page, double zoom, const QString& o
         writeFileAtomically(output, info.Picture.bytes());
         return;
     case Format::Png:
-        writeFileAtomically(output, encodePng(preview::renderPage(info, page - 1, zoom), output));
+        writeFileAtomically(output, pngOf(preview::renderPage(info, page - 1, zoom), output));
         return;
     }
 }

@@ -4,7 +4,7 @@
 // add-in classes registered, objects of any class placed on a template
 // page, and the pages rasterised or decoded where the tools are installed.
 
-#include "app/library_init.h"
+#include "addins/register_addins.h"
 #include "tests/engine/engine_fixture.h"
 
 #include <QImage>

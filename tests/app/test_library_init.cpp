@@ -1,5 +1,6 @@
 // The library's start-up registers the six add-in object classes in their
 // order, each with its hint and tool button.
+#include "addins/register_addins.h"
 #include "app/library_init.h"
 #include "report/addin_registry.h"
 

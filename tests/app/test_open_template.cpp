@@ -2,8 +2,8 @@
 // whether it is a prepared report, a template or a template library; a
 // template is loaded over the database of "--db", prepared and previewed.
 
+#include "addins/register_addins.h"
 #include "app/demo_samples.h"
-#include "app/library_init.h"
 #include "app/main_form.h"
 #include "app/sample_report.h"
 #include "engine/engine_hooks.h"

@@ -4,8 +4,8 @@
 // file.
 
 #include "addins/barcode/codebarre_view.h"
+#include "addins/register_addins.h"
 #include "app/demo_samples.h"
-#include "app/library_init.h"
 #include "platform/database.h"
 #include "platform/errors.h"
 #include "platform/ole/ole_storage.h"

@@ -76,6 +76,12 @@ TEST_F(RenderAndDiff, RenderWritesSvgEmfAndPageRanges) {
     ASSERT_EQ(range.exitCode, 0) << s(range.err);
     ASSERT_EQ(runVxtool({"render", vxp, "--page", "3", "-o", path("sola.png")}).exitCode, 0);
     EXPECT_EQ(QImage(path("pagina-3.png")), QImage(path("sola.png")));
+    // vxtool's own light platform draws exactly as Qt's "offscreen" one.
+    ASSERT_EQ(runVxtool({"render", vxp, "--page", "3", "-o", path("offscreen.png")}, {}, {},
+                        QStringLiteral("offscreen"))
+                  .exitCode,
+              0);
+    EXPECT_EQ(QImage(path("offscreen.png")), QImage(path("sola.png")));
     EXPECT_TRUE(QFile::exists(path("pagina-2.png")) && QFile::exists(path("pagina-4.png")));
     EXPECT_FALSE(QFile::exists(path("pagina-1.png")) || QFile::exists(path("pagina-5.png")));
 

@@ -30,13 +30,17 @@ inline QString vxtoolPath() {
 // Runs vxtool with args, feeding stdinData to its standard input, and waits at
 // most 60 s. A program that does not start, crashes or times out yields exit
 // code -1 and the reason in err. childSetup, when given, runs in the child
-// before vxtool starts (resource limits).
+// before vxtool starts (resource limits). vxtool chooses its Qt platform
+// itself, as for a user, unless `platform` names one.
 inline VxtoolResult runVxtool(const QStringList& args, const QByteArray& stdinData = {},
-                              const std::function<void()>& childSetup = {}) {
+                              const std::function<void()>& childSetup = {},
+                              const QString& platform = {}) {
     VxtoolResult result;
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    if (!platform.isEmpty())
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
     process.setProcessEnvironment(env);
     if (childSetup)
         process.setChildProcessModifier(childSetup);
