@@ -48,9 +48,10 @@ QImage renderPage(const PreparedPageInfo& page, int pageIndex, double zoom) {
     const EdgeRect r = pagePictureRect(page, zoom);
     const int w = std::max(1, r.Right);
     const int h = std::max(1, r.Bottom);
-    if (int64_t(w) * h > kMaxRenderPixels)
-        throw VxError(QStringLiteral("La pagina è troppo grande per questo ingrandimento."));
-    QImage image = newPageImage(w, h, QImage::Format_RGB32);
+    // Refused beyond the limit, or when the memory for the image is not there.
+    QImage image;
+    if (int64_t(w) * h <= kMaxRenderPixels)
+        image = newPageImage(w, h, QImage::Format_RGB32);
     if (image.isNull())
         throw VxError(QStringLiteral("La pagina è troppo grande per questo ingrandimento."));
     image.fill(Qt::white);

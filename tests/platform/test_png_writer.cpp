@@ -36,6 +36,8 @@ TEST(PngWriter, ReadsBackAsTheSamePixelsAndResolution) {
         {QImage::Format_ARGB32_Premultiplied, 40, 9, QImage::Format_ARGB32},
         {QImage::Format_ARGB32, 5, 300, QImage::Format_ARGB32},
         {QImage::Format_RGB888, 17, 3, QImage::Format_RGB32},
+        // Large enough to be deflated in two parts joined into one stream.
+        {QImage::Format_RGB32, 700, 500, QImage::Format_RGB32},
         // Wider than one deflate chunk per row.
         {QImage::Format_RGB32, 100000, 2, QImage::Format_RGB32},
     };
